@@ -1,0 +1,52 @@
+# The JUCE modules are compiled once, into one static library that the app,
+# the renderer and every test executable link. JUCE's module targets are
+# interface libraries that add their sources to whoever links them; linking
+# them privately into this one library keeps those sources out of everything
+# else.
+
+find_package(PkgConfig REQUIRED)
+# Debian strips JUCE's bundled codecs; the system libraries stand in for them.
+pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
+    libpng libjpeg flac vorbis vorbisfile vorbisenc ogg zlib)
+
+add_library(velthorn_juce STATIC)
+
+target_link_libraries(velthorn_juce
+    PRIVATE
+        juce::juce_core
+        juce::juce_data_structures
+        juce::juce_events
+        juce::juce_graphics
+        juce::juce_gui_basics
+        juce::juce_audio_basics
+        juce::juce_audio_devices
+        juce::juce_audio_formats
+        juce::juce_audio_utils
+        juce::juce_audio_processors
+    PUBLIC
+        PkgConfig::VELTHORN_CODECS
+        juce::juce_recommended_config_flags)
+
+target_compile_definitions(velthorn_juce
+    PUBLIC
+        JUCE_STANDALONE_APPLICATION=1
+        JUCE_MODAL_LOOPS_PERMITTED=1
+        JUCE_JACK=1
+        JUCE_ALSA=1
+        JUCE_JACK_CLIENT_NAME="Velthorn"
+        JUCE_WEB_BROWSER=0
+        JUCE_USE_CURL=0
+        JUCE_DISPLAY_SPLASH_SCREEN=0
+        JUCE_REPORT_APP_USAGE=0
+        JUCE_PLUGINHOST_VST3=0
+        JUCE_PLUGINHOST_LADSPA=0
+        JUCE_PLUGINHOST_LV2=0
+    INTERFACE
+        $<TARGET_PROPERTY:velthorn_juce,COMPILE_DEFINITIONS>)
+
+target_include_directories(velthorn_juce
+    INTERFACE
+        $<TARGET_PROPERTY:velthorn_juce,INCLUDE_DIRECTORIES>)
+
+set_target_properties(velthorn_juce PROPERTIES
+    POSITION_INDEPENDENT_CODE ON)

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs everything the build and every test need, from Debian's packages.
+# Idempotent: packages already present are not fetched again, and apt is not
+# touched at all when nothing is missing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config git
+    juce-modules-source
+    libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev
+    libfreetype-dev libfontconfig1-dev fonts-dejavu-core
+    libasound2-dev libjack-jackd2-dev jackd2
+    libpng-dev libjpeg-dev libflac-dev libvorbis-dev libogg-dev zlib1g-dev
+    xvfb xdotool imagemagick x11-utils
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+
+# jackd2 asks whether to enable real-time priority; answer for the user.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | $sudo debconf-set-selections 2>/dev/null || true
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,41 @@
+#include "VelthornApplication.h"
+
+#include "SettingsStore.h"
+
+VelthornApplication::~VelthornApplication()
+{
+    mainWindow = nullptr;
+}
+
+void VelthornApplication::initialise (const juce::String&)
+{
+    // The store is only configured here; the settings file is opened by the
+    // first getUserSettings call, when the main panel reads the device setup.
+    juce::PropertiesFile::Options options;
+    options.applicationName = "Velthorn";
+    options.filenameSuffix = "settings";
+    options.folderName = "";
+    options.osxLibrarySubFolder = "Preferences";
+    SettingsStore::getInstance()->properties.setStorageParameters (options);
+
+    mainWindow = std::make_unique<MainAppWindow>();
+    mainWindow->setResizable (false, false);
+    mainWindow->setFullScreen (false);
+}
+
+void VelthornApplication::shutdown()
+{
+    // Deleting the window deletes the main panel, which takes the engine off
+    // the device manager before anything else goes.
+    mainWindow = nullptr;
+}
+
+const juce::String VelthornApplication::getApplicationName()
+{
+    return "Velthorn";
+}
+
+const juce::String VelthornApplication::getApplicationVersion()
+{
+    return "1.0.4";
+}

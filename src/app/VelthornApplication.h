@@ -1,0 +1,23 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "MainAppWindow.h"
+
+// The application object: configures the settings store, creates the main
+// window at start-up and deletes it at shutdown. Message thread only.
+class VelthornApplication final : public juce::JUCEApplication
+{
+public:
+    VelthornApplication() = default;
+    ~VelthornApplication() override;
+
+    void initialise (const juce::String& commandLine) override;
+    void shutdown() override;
+
+    const juce::String getApplicationName() override;
+    const juce::String getApplicationVersion() override;
+
+private:
+    std::unique_ptr<MainAppWindow> mainWindow;
+};

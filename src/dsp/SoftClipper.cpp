@@ -1,0 +1,3 @@
+#include "SoftClipper.h"
+
+float SoftClipper (float x, float) { return x; }

@@ -1,0 +1,199 @@
+#include "AudioMidiHandler.h"
+
+#include "EffectSlots.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+    constexpr auto relaxed = std::memory_order_relaxed;
+
+    // A switch stores its value truncated toward zero: 0.99 is off, 1.0 is on.
+    int32_t toSwitch (float value) noexcept
+    {
+        return static_cast<int32_t> (value);
+    }
+
+    // Used when a device announces no block size at all.
+    constexpr int fallbackBlockSize = 512;
+}
+
+AudioMidiHandler::AudioMidiHandler() = default;
+
+AudioMidiHandler::~AudioMidiHandler() = default;
+
+void AudioMidiHandler::setParameter (int index, float value)
+{
+    switch (index)
+    {
+        case 0:  delTme.store (value, relaxed); break;
+        case 1:  delAm.store (value, relaxed); break;
+        case 2:  delOn.store (toSwitch (value), relaxed); break;
+        case 3:  wahFreq.store (value, relaxed); break;
+        case 4:  wahRes.store (value, relaxed); break;
+        case 5:  wahGain.store (value, relaxed); break;
+        case 6:  wahOn.store (toSwitch (value), relaxed); break;
+        case 7:  distGain.store (value, relaxed); break;
+        case 8:  distFreq.store (value, relaxed); break;
+        case 9:  distOn.store (toSwitch (value), relaxed); break;
+        case 10: ampDrv.store (value, relaxed); break;
+        case 11: ampLo.store (value, relaxed); break;
+        case 12: ampMid.store (value, relaxed); break;
+        case 13: ampHi.store (value, relaxed); break;
+        case 14: ampOn.store (toSwitch (value), relaxed); break;
+        case 15: mast.store (value, relaxed); break;
+        case 17: mastOn.store (toSwitch (value), relaxed); break;
+        default: break;   // 16 is a free slot; anything else is not ours
+    }
+}
+
+void AudioMidiHandler::audioDeviceAboutToStart (juce::AudioIODevice* device)
+{
+    const auto rate = device != nullptr ? device->getCurrentSampleRate() : 0.0;
+    const auto blockSize = device != nullptr ? device->getCurrentBufferSizeSamples() : 0;
+    prepare (rate, blockSize);
+}
+
+void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
+{
+    sampleRate = newSampleRate;
+    effectState = std::make_unique<EffectState> (static_cast<int> (newSampleRate));
+    scratch.assign (static_cast<size_t> (maximumBlockSize > 0 ? maximumBlockSize : fallbackBlockSize), 0.0f);
+}
+
+void AudioMidiHandler::audioDeviceStopped()
+{
+    sampleRate = 0.0;
+    effectState.reset();
+}
+
+void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inputChannelData,
+                                                         int numInputChannels,
+                                                         float* const* outputChannelData,
+                                                         int numOutputChannels,
+                                                         int numSamples,
+                                                         const juce::AudioIODeviceCallbackContext&)
+{
+    // Decaying filter and echo tails would otherwise fall into subnormal
+    // numbers, which cost the CPU many times more.
+    const juce::ScopedNoDenormals noDenormals;
+
+    peakLevel.store (0.0f, relaxed);
+
+    if (effectState == nullptr || scratch.empty())
+    {
+        // Not started: nothing to run the chain on, so stay silent.
+        for (int channel = 0; channel < numOutputChannels; ++channel)
+            if (outputChannelData[channel] != nullptr)
+                std::fill_n (outputChannelData[channel], std::max (numSamples, 0), 0.0f);
+        return;
+    }
+
+    // A block longer than the device announced runs in scratch-sized chunks.
+    // The chain is sample by sample, so the output is the same either way.
+    float peak = 0.0f;
+    const auto chunkSize = static_cast<int> (scratch.size());
+
+    for (int offset = 0; offset < numSamples; offset += chunkSize)
+        processChunk (inputChannelData, numInputChannels, outputChannelData, numOutputChannels,
+                      offset, std::min (chunkSize, numSamples - offset), peak);
+}
+
+void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
+                                     float* const* outputs, int numOutputs,
+                                     int offset, int numSamples, float& peak)
+{
+    float* const mono = scratch.data();
+    std::fill_n (mono, numSamples, 0.0f);
+
+    // Mix-down, unscaled: two identical channels give twice the amplitude. A
+    // non-finite sample (a faulty driver or adapter) counts as silence: it
+    // would otherwise poison every filter's history and the delay memory
+    // until the device restarts.
+    for (int channel = 0; channel < numInputs; ++channel)
+    {
+        const float* const in = inputs[channel];
+        if (in == nullptr)
+            continue;
+
+        for (int j = 0; j < numSamples; ++j)
+        {
+            const float x = in[offset + j];
+            mono[j] = mono[j] + (std::isfinite (x) ? x : 0.0f);
+        }
+    }
+
+    EffectState& state = *effectState;
+
+    for (int j = 0; j < numSamples; ++j)
+    {
+        // Every member is read afresh for every sample, so a change from
+        // another thread takes effect from the next sample, mid-block too.
+        if (mastOn.load (relaxed) != 0)
+        {
+            float s = mono[j];
+
+            if (wahOn.load (relaxed) != 0)
+                s = processWahSlot (state, s, wahFreq.load (relaxed), wahRes.load (relaxed), wahGain.load (relaxed));
+
+            if (distOn.load (relaxed) != 0)
+                s = processDistortionSlot (state, s, distGain.load (relaxed), distFreq.load (relaxed));
+
+            if (ampOn.load (relaxed) != 0)
+                s = processAmpSlot (state, s, ampDrv.load (relaxed), ampLo.load (relaxed),
+                                    ampMid.load (relaxed), ampHi.load (relaxed));
+
+            if (delOn.load (relaxed) != 0)
+                s = processDelaySlot (state, s, delTme.load (relaxed), delAm.load (relaxed));
+
+            mono[j] = applyOutputLevel (s, mast.load (relaxed));
+        }
+
+        // Signed on purpose: the meter shows the largest sample, not the
+        // largest magnitude.
+        if (peak < mono[j])
+        {
+            peak = mono[j];
+            peakLevel.store (peak, relaxed);
+        }
+    }
+
+    for (int channel = 0; channel < numOutputs; ++channel)
+        if (float* const out = outputs[channel])
+            std::copy_n (mono, numSamples, out + offset);
+}
+
+void AudioMidiHandler::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
+{
+    if (message.getRawDataSize() < 3)
+        return;
+
+    const auto* const data = message.getRawData();
+    const auto status = static_cast<unsigned> (data[0]);
+    const auto controller = static_cast<unsigned> (data[1]);
+
+    // Control changes on any channel; controllers 10 and above are not ours.
+    if ((status & 0xF0u) != 0xB0u || controller > 9u)
+        return;
+
+    const double v = static_cast<double> (data[2]) / 127.0;
+    // Switches need exactly 127 to turn on; 0..126 switch off.
+    const auto asSwitch = static_cast<int32_t> (v);
+    const auto asLevel = static_cast<float> (v);
+
+    switch (controller)
+    {
+        case 0: distOn.store (asSwitch, relaxed); break;
+        case 1: ampOn.store (asSwitch, relaxed); break;
+        case 2: delOn.store (asSwitch, relaxed); break;
+        case 3: mastOn.store (asSwitch, relaxed); break;
+        case 4: wahOn.store (asSwitch, relaxed); break;
+        case 5: mast.store (asLevel, relaxed); break;
+        case 6: delAm.store (asLevel, relaxed); break;
+        case 7: ampDrv.store (asLevel, relaxed); break;
+        case 8: distGain.store (asLevel, relaxed); break;
+        case 9: wahFreq.store (asLevel, relaxed); break;
+        default: break;
+    }
+}

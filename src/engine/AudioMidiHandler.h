@@ -1,0 +1,89 @@
+#pragma once
+
+#include <juce_audio_devices/juce_audio_devices.h>
+
+#include "EffectState.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The audio engine: the parameter block shared by the message, MIDI and audio
+// threads, the per-device-run EffectState, and the audio callback that sums the
+// inputs to mono, runs the chain sample by sample and writes every output.
+//
+// Every parameter is one relaxed 32-bit atomic: written and read whole, with no
+// lock and no ordering between members. No reader relies on two members
+// changing together.
+class AudioMidiHandler final : public juce::AudioIODeviceCallback,
+                               public juce::MidiInputCallback
+{
+public:
+    // Message thread. Sets every member to its initial value; touches no device.
+    AudioMidiHandler();
+    // Message thread, after the engine has been removed from every callback list.
+    ~AudioMidiHandler() override;
+
+    // Audio thread: processes one block.
+    void audioDeviceIOCallbackWithContext (const float* const* inputChannelData,
+                                           int numInputChannels,
+                                           float* const* outputChannelData,
+                                           int numOutputChannels,
+                                           int numSamples,
+                                           const juce::AudioIODeviceCallbackContext& context) override;
+    // Message thread (called by the device manager, never during a callback).
+    void audioDeviceAboutToStart (juce::AudioIODevice* device) override;
+    // Message thread (called by the device manager, never during a callback).
+    void audioDeviceStopped() override;
+
+    // MIDI input thread: control changes 0..9 on any channel move switches and
+    // parameters; everything else is ignored.
+    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
+
+    // Message thread: writes one member of the parameter block by index (see
+    // the table in the implementation). Switches truncate toward zero; index 16
+    // and indices outside 0..17 change nothing.
+    void setParameter (int index, float value);
+
+    // Message thread: prepares for a run at the given rate and announced block
+    // size, as audioDeviceAboutToStart does for a real device. For hosts that
+    // drive the engine without a juce::AudioIODevice (the file renderer).
+    void prepare (double newSampleRate, int maximumBlockSize);
+
+    // The parameter block, read directly by the main panel's display timer.
+    // The running device's rate in Hz, 0 while none runs. Message thread only.
+    double sampleRate = 0.0;
+
+    std::atomic<float> delAm { 0.5f };
+    std::atomic<float> delTme { 0.5f };
+    std::atomic<float> wahFreq { 1.0f };
+    std::atomic<float> wahRes { 0.3f };
+    std::atomic<float> wahGain { 0.7f };
+    std::atomic<float> distGain { 0.6f };
+    std::atomic<float> distFreq { 0.4f };
+    std::atomic<float> ampDrv { 0.7f };
+    std::atomic<float> ampLo { 0.5f };
+    std::atomic<float> ampMid { 0.5f };
+    std::atomic<float> ampHi { 0.5f };
+    std::atomic<float> mast { 0.6f };
+    std::atomic<float> peakLevel { 0.0f };
+    std::atomic<int32_t> delOn { 0 };
+    std::atomic<int32_t> wahOn { 0 };
+    std::atomic<int32_t> distOn { 0 };
+    std::atomic<int32_t> ampOn { 1 };
+    std::atomic<int32_t> mastOn { 1 };
+
+    // Present only while a device runs; used by the audio thread alone.
+    std::unique_ptr<EffectState> effectState;
+
+private:
+    void processChunk (const float* const* inputs, int numInputs,
+                       float* const* outputs, int numOutputs,
+                       int offset, int numSamples, float& peak);
+
+    // Mono scratch, sized when the device starts so the callback never allocates.
+    std::vector<float> scratch;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioMidiHandler)
+};

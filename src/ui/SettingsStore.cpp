@@ -1,0 +1,8 @@
+#include "SettingsStore.h"
+
+JUCE_IMPLEMENT_SINGLETON (SettingsStore)
+
+SettingsStore::~SettingsStore()
+{
+    clearSingletonInstance();
+}
