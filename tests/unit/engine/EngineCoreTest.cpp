@@ -1,0 +1,327 @@
+#include "EngineHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace
+{
+    std::vector<float> noise (int n, unsigned seed, float level = 0.5f)
+    {
+        std::mt19937 rng (seed);
+        std::uniform_real_distribution<float> dist (-level, level);
+        std::vector<float> v (static_cast<size_t> (n));
+        for (auto& x : v)
+            x = dist (rng);
+        return v;
+    }
+
+    void switchAllSlots (AudioMidiHandler& engine, float on)
+    {
+        for (int index : { 2, 6, 9, 14 })
+            engine.setParameter (index, on);
+    }
+
+    constexpr auto relaxed = std::memory_order_relaxed;
+}
+
+TEST (EngineCore, MasterOffPassesThePlainInputSumWhateverElseIsSet)
+{
+    EngineHarness h;
+    switchAllSlots (h.engine, 1.0f);
+    h.engine.setParameter (15, 1.0f);   // +40 dB, would be obvious
+    h.engine.setParameter (17, 0.0f);
+
+    const auto left = noise (300, 1), right = noise (300, 2);
+    const auto out = h.run ({ left, right }, 2);
+
+    float expectedPeak = 0.0f;
+    for (size_t j = 0; j < left.size(); ++j)
+    {
+        const float sum = 0.0f + left[j] + right[j];
+        ASSERT_EQ (out[0][j], sum) << j;
+        ASSERT_EQ (out[1][j], sum) << j;
+        expectedPeak = std::max (expectedPeak, sum);
+    }
+    EXPECT_EQ (h.engine.peakLevel.load(), expectedPeak);
+}
+
+TEST (EngineCore, OutputLevelFollowsMastInDecibels)
+{
+    struct Case { float mast; float gain; };
+    // 100 * mast - 60 dB, evaluated in double and rounded to float.
+    const Case cases[] = {
+        { 0.6f, 1.0000002384185791f },   // 0 dB to single-precision rounding
+        { 1.0f, 100.0f },                // +40 dB
+        { 0.0f, 0.001f },                // -60 dB
+        { 0.5f, 0.31622776f },           // -10 dB
+    };
+
+    for (const auto& c : cases)
+    {
+        EngineHarness h;
+        h.engine.setParameter (14, 0.0f);   // every slot off: only the output level
+        h.engine.setParameter (15, c.mast);
+        const auto in = noise (64, 3);
+        const auto out = h.run ({ in }, 1);
+        for (size_t j = 0; j < in.size(); ++j)
+            ASSERT_FLOAT_EQ (out[0][j], c.gain * in[j]) << "mast " << c.mast << " sample " << j;
+        // The 0 dB case is exact to the bit: gain 1 + 2^-22.
+        if (c.mast == 0.6f)
+            EXPECT_EQ (out[0][5], 1.0000002384185791f * in[5]);
+    }
+}
+
+TEST (EngineCore, InputsAreSummedUnscaled)
+{
+    EngineHarness h;
+    h.engine.setParameter (17, 0.0f);
+    EXPECT_EQ (h.run ({ { 0.25f }, { 0.5f } }, 1)[0][0], 0.75f);
+
+    h.engine.setParameter (17, 1.0f);
+    h.engine.setParameter (14, 0.0f);
+    EXPECT_EQ (h.run ({ { 0.25f }, { 0.5f } }, 1)[0][0], 0.75f * 1.0000002384185791f);
+}
+
+TEST (EngineCore, PeakIsTheLargestSignedSampleOfTheBlock)
+{
+    EngineHarness h;
+    h.engine.setParameter (17, 0.0f);
+
+    h.run ({ { 0.1f, 0.7f, 0.3f } });
+    EXPECT_EQ (h.engine.peakLevel.load(), 0.7f);
+
+    h.run ({ { -0.9f, -0.2f, -1.0f } });
+    EXPECT_EQ (h.engine.peakLevel.load(), 0.0f) << "a negative-only block leaves the peak at 0";
+
+    h.run ({ { 0.4f } });
+    h.runSamples ({}, 2, 0);
+    EXPECT_EQ (h.engine.peakLevel.load(), 0.0f) << "a 0-sample block only resets the peak";
+}
+
+TEST (EngineCore, SetParameterWritesTheIndexedMember)
+{
+    struct Case { int index; std::atomic<float> AudioMidiHandler::* member; };
+    const Case continuous[] = {
+        { 0, &AudioMidiHandler::delTme },   { 1, &AudioMidiHandler::delAm },
+        { 3, &AudioMidiHandler::wahFreq },  { 4, &AudioMidiHandler::wahRes },
+        { 5, &AudioMidiHandler::wahGain },  { 7, &AudioMidiHandler::distGain },
+        { 8, &AudioMidiHandler::distFreq }, { 10, &AudioMidiHandler::ampDrv },
+        { 11, &AudioMidiHandler::ampLo },   { 12, &AudioMidiHandler::ampMid },
+        { 13, &AudioMidiHandler::ampHi },   { 15, &AudioMidiHandler::mast },
+    };
+
+    for (const auto& c : continuous)
+    {
+        AudioMidiHandler engine;
+        engine.setParameter (c.index, 0.123f);
+        EXPECT_EQ ((engine.*c.member).load(), 0.123f) << "index " << c.index;
+        engine.setParameter (c.index, 1.5f);   // stored unchanged, even out of range
+        EXPECT_EQ ((engine.*c.member).load(), 1.5f) << "index " << c.index;
+    }
+
+    struct SwitchCase { int index; std::atomic<int32_t> AudioMidiHandler::* member; };
+    const SwitchCase switches[] = {
+        { 2, &AudioMidiHandler::delOn },  { 6, &AudioMidiHandler::wahOn },
+        { 9, &AudioMidiHandler::distOn }, { 14, &AudioMidiHandler::ampOn },
+        { 17, &AudioMidiHandler::mastOn },
+    };
+
+    struct Truncation { float value; int32_t stored; };
+    const Truncation truncations[] = {
+        { 0.0f, 0 }, { 0.5f, 0 }, { 0.99f, 0 }, { 1.0f, 1 }, { 1.7f, 1 }, { 2.5f, 2 }, { -0.5f, 0 }, { -1.5f, -1 },
+    };
+
+    for (const auto& s : switches)
+        for (const auto& t : truncations)
+        {
+            AudioMidiHandler engine;
+            engine.setParameter (s.index, t.value);
+            EXPECT_EQ ((engine.*s.member).load(), t.stored) << "index " << s.index << " value " << t.value;
+        }
+}
+
+TEST (EngineCore, StartsWithTheDocumentedDefaults)
+{
+    AudioMidiHandler engine;
+    EXPECT_EQ (engine.sampleRate, 0.0);
+    EXPECT_EQ (engine.effectState, nullptr);
+
+    const std::pair<const std::atomic<float>*, float> floats[] = {
+        { &engine.delAm, 0.5f },   { &engine.delTme, 0.5f },  { &engine.wahFreq, 1.0f }, { &engine.wahRes, 0.3f },
+        { &engine.wahGain, 0.7f }, { &engine.distGain, 0.6f }, { &engine.distFreq, 0.4f }, { &engine.ampDrv, 0.7f },
+        { &engine.ampLo, 0.5f },   { &engine.ampMid, 0.5f },  { &engine.ampHi, 0.5f },   { &engine.mast, 0.6f },
+        { &engine.peakLevel, 0.0f },
+    };
+    for (const auto& [member, value] : floats)
+        EXPECT_EQ (member->load(), value);
+
+    EXPECT_EQ (engine.delOn.load(), 0);
+    EXPECT_EQ (engine.wahOn.load(), 0);
+    EXPECT_EQ (engine.distOn.load(), 0);
+    EXPECT_EQ (engine.ampOn.load(), 1);
+    EXPECT_EQ (engine.mastOn.load(), 1);
+
+    static_assert (sizeof (engine.delAm) == 4 && sizeof (engine.delOn) == 4, "parameters are 32-bit values");
+    EXPECT_TRUE (engine.delAm.is_lock_free());
+    EXPECT_TRUE (engine.delOn.is_lock_free());
+}
+
+TEST (EngineCore, UnusedAndUnknownIndicesChangeNothing)
+{
+    AudioMidiHandler reference, engine;
+    for (int index : { 16, -1, 18, 1000 })
+        engine.setParameter (index, 0.77f);
+
+    for (auto member : { &AudioMidiHandler::delTme, &AudioMidiHandler::delAm, &AudioMidiHandler::wahFreq,
+                         &AudioMidiHandler::wahRes, &AudioMidiHandler::wahGain, &AudioMidiHandler::distGain,
+                         &AudioMidiHandler::distFreq, &AudioMidiHandler::ampDrv, &AudioMidiHandler::ampLo,
+                         &AudioMidiHandler::ampMid, &AudioMidiHandler::ampHi, &AudioMidiHandler::mast,
+                         &AudioMidiHandler::peakLevel })
+        EXPECT_EQ ((engine.*member).load(), (reference.*member).load());
+
+    for (auto member : { &AudioMidiHandler::delOn, &AudioMidiHandler::wahOn, &AudioMidiHandler::distOn,
+                         &AudioMidiHandler::ampOn, &AudioMidiHandler::mastOn })
+        EXPECT_EQ ((engine.*member).load(), (reference.*member).load());
+}
+
+TEST (EngineCore, DeviceStartAndStopManageTheEffectState)
+{
+    AudioMidiHandler engine;
+    FakeAudioDevice device (44100.0, 128);
+    engine.audioDeviceAboutToStart (&device);
+    ASSERT_NE (engine.effectState, nullptr);
+    EXPECT_EQ (engine.sampleRate, 44100.0);
+    EXPECT_EQ (engine.effectState->sampleRate, 44100);
+
+    engine.audioDeviceStopped();
+    EXPECT_EQ (engine.effectState, nullptr);
+    EXPECT_EQ (engine.sampleRate, 0.0);
+
+    FakeAudioDevice odd (48000.9, 128);   // truncated toward zero, not rounded
+    engine.audioDeviceAboutToStart (&odd);
+    EXPECT_EQ (engine.effectState->sampleRate, 48000);
+    engine.audioDeviceStopped();
+}
+
+TEST (EngineCore, ADeviceRestartSilencesTheDelayMemory)
+{
+    EngineHarness h (1000.0, 64);
+    h.engine.setParameter (14, 0.0f);
+    h.engine.setParameter (2, 1.0f);
+    h.engine.setParameter (0, 0.1f);   // 100-sample loop at 1000 Hz
+    h.engine.setParameter (1, 0.5f);
+
+    std::vector<float> impulse (50, 0.0f);
+    impulse[0] = 1.0f;
+    h.run ({ impulse });
+
+    // Without a restart the echo comes 100 samples after the impulse.
+    {
+        EngineHarness twin (1000.0, 64);
+        twin.engine.setParameter (14, 0.0f);
+        twin.engine.setParameter (2, 1.0f);
+        twin.engine.setParameter (0, 0.1f);
+        twin.run ({ impulse });
+        const auto echo = twin.run ({ std::vector<float> (100, 0.0f) });
+        ASSERT_NE (echo[0][50], 0.0f) << "the delay must sound before the restart for this test to mean anything";
+    }
+
+    h.engine.audioDeviceStopped();
+    h.engine.audioDeviceAboutToStart (&h.device);
+    const auto out = h.run ({ std::vector<float> (300, 0.0f) });
+    for (float v : out[0])
+        ASSERT_EQ (v, 0.0f);
+}
+
+TEST (EngineCore, NoOutputChannelsStillAdvancesTheChain)
+{
+    EngineHarness h (1000.0, 64);
+    h.engine.setParameter (14, 0.0f);
+    h.engine.setParameter (2, 1.0f);
+    h.engine.setParameter (0, 0.1f);
+
+    h.runSamples ({ { 0.5f, 0.2f, 0.1f } }, 0, 3);
+    EXPECT_EQ (h.engine.effectState->delayWriteIndex, 3);
+    EXPECT_GT (h.engine.peakLevel.load(), 0.0f);
+}
+
+TEST (EngineCore, NoInputChannelsRunsTheChainOnSilence)
+{
+    EngineHarness h (1000.0, 64);
+    h.engine.setParameter (14, 0.0f);
+    h.engine.setParameter (2, 1.0f);
+    h.engine.setParameter (0, 0.01f);   // 10-sample loop
+    h.engine.setParameter (1, 0.5f);
+
+    h.run ({ { 1.0f } });
+    const auto out = h.runSamples ({}, 2, 20);
+    // The echo of the impulse still sounds, on every output.
+    EXPECT_EQ (out[0][8], 0.0f);
+    EXPECT_FLOAT_EQ (out[0][9], 0.5f * 1.0000002f);
+    EXPECT_EQ (out[0], out[1]);
+    EXPECT_EQ (out[0][0], 0.0f);
+}
+
+TEST (EngineCore, BlocksLongerThanAnnouncedGiveTheSameOutput)
+{
+    const auto in = noise (5000, 7, 0.8f);
+    auto configure = [] (AudioMidiHandler& e)
+    {
+        switchAllSlots (e, 1.0f);
+        e.setParameter (0, 0.01f);
+    };
+
+    EngineHarness announced (44100.0, 64);
+    configure (announced.engine);
+    const auto longBlock = announced.run ({ in, in });   // 5000 samples into a 64-sample device
+
+    EngineHarness reference (44100.0, 8192);
+    configure (reference.engine);
+    std::vector<float> expected;
+    for (size_t start = 0; start < in.size(); start += 100)
+    {
+        const std::vector<float> part (in.begin() + static_cast<long> (start),
+                                       in.begin() + static_cast<long> (std::min (in.size(), start + 100)));
+        const auto out = reference.run ({ part, part }, 1);
+        expected.insert (expected.end(), out[0].begin(), out[0].end());
+    }
+
+    ASSERT_EQ (longBlock[0].size(), expected.size());
+    for (size_t j = 0; j < expected.size(); ++j)
+        ASSERT_EQ (longBlock[0][j], expected[j]) << j;
+    EXPECT_EQ (longBlock[0], longBlock[1]);
+}
+
+TEST (EngineCore, NonFiniteInputCountsAsSilence)
+{
+    const float bad[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity() };
+
+    for (float b : bad)
+    {
+        auto in = noise (2000, 11);
+        auto clean = in;
+        in[10] = b;
+        clean[10] = 0.0f;
+
+        auto configure = [] (AudioMidiHandler& e)
+        {
+            switchAllSlots (e, 1.0f);
+            e.setParameter (0, 0.001f);
+        };
+        EngineHarness dirty, reference;
+        configure (dirty.engine);
+        configure (reference.engine);
+
+        const auto out = dirty.run ({ in, noise (2000, 12) });
+        const auto expected = reference.run ({ clean, noise (2000, 12) });
+        for (size_t j = 0; j < in.size(); ++j)
+        {
+            ASSERT_TRUE (std::isfinite (out[0][j])) << j;
+            ASSERT_EQ (out[0][j], expected[0][j]) << j;
+        }
+    }
+}
