@@ -1,0 +1,19 @@
+#pragma once
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the half-written output before the
+// process ends, so an interrupted render leaves nothing behind. The process
+// then dies of the same signal, so a shell sees the usual status.
+class InterruptCleanup final
+{
+public:
+    // Main thread, once, before any output file exists.
+    static void install();
+
+    // Main thread. From now on a signal removes the file at `path`.
+    static void arm (const char* path);
+
+    // Main thread. A signal removes nothing any more.
+    static void disarm();
+
+    InterruptCleanup() = delete;
+};

@@ -1,0 +1,193 @@
+#include "PendingOutputFile.h"
+
+#include "DescriptorOutputStream.h"
+#include "InterruptCleanup.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+    std::string describeError (int error)
+    {
+        return std::strerror (error);
+    }
+
+    std::string directoryOf (const std::string& path)
+    {
+        const auto slash = path.find_last_of ('/');
+
+        if (slash == std::string::npos)
+            return ".";
+
+        return slash == 0 ? "/" : path.substr (0, slash);
+    }
+
+    std::string nameOf (const std::string& path)
+    {
+        const auto slash = path.find_last_of ('/');
+        return slash == std::string::npos ? path : path.substr (slash + 1);
+    }
+
+    mode_t currentUmask()
+    {
+        // umask can only be read by setting it; nothing else runs yet.
+        const auto mask = ::umask (0);
+        ::umask (mask);
+        return mask;
+    }
+}
+
+PendingOutputFile::PendingOutputFile (int fileDescriptor, std::string temporary, std::string target,
+                                      std::string shown, mode_t modeToUse)
+    : fd (fileDescriptor),
+      tempPath (std::move (temporary)),
+      finalPath (std::move (target)),
+      shownName (std::move (shown)),
+      mode (modeToUse)
+{
+    InterruptCleanup::arm (tempPath.c_str());
+}
+
+PendingOutputFile::~PendingOutputFile()
+{
+    if (! finished)
+        discard();
+}
+
+void PendingOutputFile::discard()
+{
+    finished = true;
+
+    if (fd >= 0)
+        ::close (fd);
+
+    fd = -1;
+    ::unlink (tempPath.c_str());
+    InterruptCleanup::disarm();
+}
+
+std::string PendingOutputFile::create (const std::string& targetPath, std::unique_ptr<PendingOutputFile>& result)
+{
+    const auto shown = "output '" + targetPath + "'";
+    auto finalPath = targetPath;
+
+    struct stat info {};
+
+    if (::lstat (targetPath.c_str(), &info) == 0 && S_ISLNK (info.st_mode))
+    {
+        char resolved[PATH_MAX + 1] = {};
+
+        if (::realpath (targetPath.c_str(), resolved) == nullptr)
+            return shown + " is a symbolic link to nowhere";
+
+        finalPath = resolved;
+    }
+
+    mode_t mode = 0666 & ~currentUmask();
+
+    if (::stat (finalPath.c_str(), &info) == 0)
+    {
+        if (S_ISDIR (info.st_mode))
+            return shown + " is a directory";
+
+        // Renaming over a device or a pipe would replace it with a file.
+        if (! S_ISREG (info.st_mode))
+            return shown + " exists and is not a regular file";
+
+        // A replaced file keeps its permissions.
+        mode = info.st_mode & 07777;
+    }
+    else if (errno != ENOENT)
+    {
+        return "cannot write " + shown + ": " + describeError (errno);
+    }
+
+    const auto directory = directoryOf (finalPath);
+
+    if (::stat (directory.c_str(), &info) != 0)
+        return "cannot write " + shown + ": " + describeError (errno);
+
+    if (! S_ISDIR (info.st_mode))
+        return "cannot write " + shown + ": " + directory + " is not a directory";
+
+    // Hidden and with an extension no audio tool claims, so a half-written
+    // file is not mistaken for a result.
+    const std::string suffix = ".part";
+    auto pattern = (directory == "/" ? std::string ("/") : directory + "/") + "." + nameOf (finalPath) + ".XXXXXX" + suffix;
+    std::vector<char> name (pattern.begin(), pattern.end());
+    name.push_back ('\0');
+
+    const auto fd = ::mkstemps (name.data(), static_cast<int> (suffix.size()));
+
+    if (fd < 0)
+        return "cannot write " + shown + ": " + describeError (errno);
+
+    result.reset (new PendingOutputFile (fd, std::string (name.data()), finalPath, shown, mode));
+    return {};
+}
+
+std::unique_ptr<juce::OutputStream> PendingOutputFile::createStream()
+{
+    jassert (! finished);
+    return std::make_unique<DescriptorOutputStream> (fd, failure);
+}
+
+std::string PendingOutputFile::commit()
+{
+    if (finished)
+        return "cannot write " + shownName + ": already finished";
+
+    auto fail = [this] (int error)
+    {
+        discard();
+        return "cannot write " + shownName + ": " + describeError (error);
+    };
+
+    if (*failure != 0)
+        return fail (*failure);
+
+    // Data first, name last: after a crash the final name holds either the
+    // old file or the complete new one.
+    if (::fsync (fd) != 0)
+        return fail (errno);
+
+    if (::fchmod (fd, mode) != 0)
+        return fail (errno);
+
+    const auto closed = ::close (fd);
+    fd = -1;
+
+    if (closed != 0)
+        return fail (errno);
+
+    if (::rename (tempPath.c_str(), finalPath.c_str()) != 0)
+        return fail (errno);
+
+    finished = true;
+    InterruptCleanup::disarm();
+
+    // Make the rename itself durable; a failure here loses nothing written.
+    const auto directory = ::open (directoryOf (finalPath).c_str(), O_RDONLY | O_DIRECTORY);
+
+    if (directory >= 0)
+    {
+        ::fsync (directory);
+        ::close (directory);
+    }
+
+    return {};
+}
+
+std::string PendingOutputFile::abandon (const std::string& otherwise)
+{
+    const auto reason = *failure != 0 ? describeError (*failure) : otherwise;
+    discard();
+    return "cannot write " + shownName + ": " + reason;
+}

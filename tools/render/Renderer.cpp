@@ -1,0 +1,259 @@
+#include "Renderer.h"
+
+#include "AudioMidiHandler.h"
+#include "MidiSchedule.h"
+#include "OfflineDevice.h"
+#include "PendingOutputFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+    // Samples read, processed and written per round trip through the files;
+    // rounded up to whole device blocks so the device sees its block size.
+    constexpr int preferredChunkSize = 16384;
+
+    juce::File fileFor (const std::string& path)
+    {
+        return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (path));
+    }
+
+    // Identity, not spelling: sees through relative paths, "..", symbolic
+    // links and hard links.
+    bool isSameFile (const std::string& a, const std::string& b)
+    {
+        struct stat infoA {}, infoB {};
+
+        return ::stat (a.c_str(), &infoA) == 0 && ::stat (b.c_str(), &infoB) == 0
+            && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+    }
+
+    std::string openInput (const std::string& path, juce::AudioFormatManager& formats,
+                           std::unique_ptr<juce::AudioFormatReader>& reader)
+    {
+        const auto shown = "input '" + path + "'";
+        struct stat info {};
+
+        if (::stat (path.c_str(), &info) != 0)
+            return "cannot open " + shown + ": " + std::strerror (errno);
+
+        if (S_ISDIR (info.st_mode))
+            return shown + " is a directory";
+
+        // The format readers only say "no"; ask the system why first.
+        const auto probe = ::open (path.c_str(), O_RDONLY);
+
+        if (probe < 0)
+            return "cannot open " + shown + ": " + std::strerror (errno);
+
+        ::close (probe);
+
+        reader.reset (formats.createReaderFor (fileFor (path)));
+
+        if (reader == nullptr)
+            return shown + " is not a WAV, AIFF, FLAC or Ogg Vorbis file, or it is damaged";
+
+        const auto rate = reader->sampleRate;
+
+        if (! std::isfinite (rate) || rate < Renderer::minimumSampleRate || rate > Renderer::maximumSampleRate)
+            return shown + " has a sample rate of " + juce::String (rate).toStdString()
+                 + " Hz; from " + std::to_string (static_cast<int> (Renderer::minimumSampleRate))
+                 + " to " + std::to_string (static_cast<int> (Renderer::maximumSampleRate)) + " Hz can be rendered";
+
+        if (reader->numChannels < 1 || reader->numChannels > static_cast<unsigned int> (Renderer::maximumChannels))
+            return shown + " has " + std::to_string (reader->numChannels) + " channels; 1 to "
+                 + std::to_string (Renderer::maximumChannels) + " can be rendered";
+
+        if (reader->lengthInSamples < 0)
+            return shown + " is damaged: it has a negative length";
+
+        // Uncompressed files can be checked against their size. Without this,
+        // a cut-off recording whose header still announces the full length
+        // would be padded with silence up to that length, gigabytes for a
+        // header that says "unknown" with all bits set.
+        const auto format = reader->getFormatName();
+
+        if (format == "WAV file" || format == "AIFF file")
+        {
+            const auto bytesPerFrame = static_cast<juce::int64> (reader->numChannels)
+                                     * std::max (1, static_cast<int> (reader->bitsPerSample) / 8);
+
+            if (reader->lengthInSamples > static_cast<juce::int64> (info.st_size) / bytesPerFrame)
+                return shown + " is damaged: its header announces more audio than the file holds";
+        }
+
+        return {};
+    }
+}
+
+std::string Renderer::render (const RenderOptions& options,
+                              const std::function<void (const Progress&)>& onProgress,
+                              Summary& summary)
+{
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+
+    std::unique_ptr<juce::AudioFormatReader> reader;
+
+    if (auto error = openInput (options.inputPath, formats, reader); ! error.empty())
+        return error;
+
+    const auto sampleRate = reader->sampleRate;
+    const auto numChannels = static_cast<int> (reader->numChannels);
+
+    MidiSchedule schedule;
+
+    if (! options.midiPath.empty())
+        if (auto error = MidiSchedule::load (options.midiPath, sampleRate, schedule); ! error.empty())
+            return error;
+
+    if (isSameFile (options.inputPath, options.outputPath))
+        return "output '" + options.outputPath + "' is the input file; choose another name";
+
+    if (! options.midiPath.empty() && isSameFile (options.midiPath, options.outputPath))
+        return "output '" + options.outputPath + "' is the MIDI file; choose another name";
+
+    const auto inputLength = reader->lengthInSamples;
+    const auto tailLength = static_cast<juce::int64> (std::llround (options.tailSeconds * sampleRate));
+    const auto totalLength = inputLength + tailLength;
+
+    // Declared before the writer, so the writer (and its stream) is gone
+    // before this removes or commits the file.
+    std::unique_ptr<PendingOutputFile> pending;
+
+    if (auto error = PendingOutputFile::create (options.outputPath, pending); ! error.empty())
+        return error;
+
+    const auto format = options.outputFormat.createAudioFormat();
+    auto stream = pending->createStream();
+    std::unique_ptr<juce::AudioFormatWriter> writer (format->createWriterFor (stream.get(), sampleRate,
+                                                                              static_cast<unsigned int> (numChannels),
+                                                                              options.outputFormat.bitsPerSample, {},
+                                                                              options.outputFormat.qualityOptionIndex()));
+
+    if (writer == nullptr)
+        return pending->abandon (options.outputFormat.describe() + " cannot hold " + std::to_string (numChannels)
+                                 + " channel(s) at " + juce::String (sampleRate).toStdString() + " Hz");
+
+    stream.release();   // the writer owns it now
+
+    // The writer goes first: it still writes to the file as it is destroyed.
+    const auto giveUp = [&writer, &pending] (const std::string& reason)
+    {
+        writer.reset();
+        return pending->abandon (reason);
+    };
+
+    AudioMidiHandler engine;
+
+    for (const auto& setting : options.settings)
+        engine.setParameter (setting.index, setting.value);
+
+    const auto blockSize = options.blockSize;
+    const auto chunkSize = blockSize * std::max (1, (preferredChunkSize + blockSize - 1) / blockSize);
+
+    // Declared after the engine: destroyed first, it stops the engine on the
+    // way out of any early return.
+    OfflineDevice device (sampleRate, blockSize, numChannels);
+    juce::BigInteger channels;
+    channels.setRange (0, numChannels, true);
+
+    if (auto error = device.open (channels, channels, sampleRate, blockSize); error.isNotEmpty())
+        return giveUp (error.toStdString());
+
+    device.start (&engine);
+
+    juce::AudioBuffer<float> input (numChannels, chunkSize);
+    juce::AudioBuffer<float> output (numChannels, chunkSize);
+    std::vector<const float*> inputs (static_cast<size_t> (numChannels));
+    std::vector<float*> outputs (static_cast<size_t> (numChannels));
+
+    const auto& events = schedule.events();
+    size_t nextEvent = 0;
+    const bool clips = options.outputFormat.clipsAtFullScale();
+
+    summary = {};
+    summary.sampleRate = sampleRate;
+    summary.numChannels = numChannels;
+
+    if (onProgress)
+        onProgress ({ 0, totalLength, sampleRate });
+
+    for (juce::int64 chunkStart = 0; chunkStart < totalLength; chunkStart += chunkSize)
+    {
+        const auto length = static_cast<int> (std::min<juce::int64> (chunkSize, totalLength - chunkStart));
+        const auto fromFile = static_cast<int> (std::clamp<juce::int64> (inputLength - chunkStart, 0, length));
+
+        input.clear();
+
+        if (fromFile > 0 && ! reader->read (input.getArrayOfWritePointers(), numChannels, chunkStart, fromFile))
+            return "cannot read input '" + options.inputPath + "': it is damaged";
+
+        // Every MIDI event goes in right before the sample it lands on, so
+        // the device block is cut there.
+        for (int done = 0; done < length;)
+        {
+            const auto position = chunkStart + done;
+
+            for (; nextEvent < events.size() && events[nextEvent].sample <= position; ++nextEvent)
+                engine.handleIncomingMidiMessage (nullptr, events[nextEvent].message);
+
+            auto segment = length - done;
+
+            if (nextEvent < events.size())
+                segment = static_cast<int> (std::min<juce::int64> (segment, events[nextEvent].sample - position));
+
+            for (int channel = 0; channel < numChannels; ++channel)
+            {
+                inputs[static_cast<size_t> (channel)] = input.getReadPointer (channel, done);
+                outputs[static_cast<size_t> (channel)] = output.getWritePointer (channel, done);
+            }
+
+            device.process (inputs.data(), outputs.data(), segment);
+            done += segment;
+        }
+
+        if (clips)
+        {
+            for (int channel = 0; channel < numChannels; ++channel)
+            {
+                auto* const samples = output.getWritePointer (channel);
+
+                for (int i = 0; i < length; ++i)
+                {
+                    const bool counted = channel == 0;
+
+                    // The integer conversion has no answer for these.
+                    if (! std::isfinite (samples[i]))
+                    {
+                        samples[i] = 0.0f;
+                        summary.clippedSamples += counted ? 1 : 0;
+                    }
+                    else if (counted && std::abs (samples[i]) > 1.0f)
+                    {
+                        ++summary.clippedSamples;
+                    }
+                }
+            }
+        }
+
+        if (! writer->writeFromAudioSampleBuffer (output, 0, length))
+            return giveUp ("the " + options.outputFormat.describe() + " encoder failed");
+
+        summary.samplesWritten += length;
+
+        if (onProgress)
+            onProgress ({ chunkStart + length, totalLength, sampleRate });
+    }
+
+    device.close();
+    writer.reset();   // writes the header and flushes the stream
+    return pending->commit();
+}
