@@ -38,8 +38,9 @@ float FourPoleFilter::process (float x)
 {
     x0 = x;
 
-    // Backward differences of the output with the newest output taken as 0,
-    // in float like the rest of the audio arithmetic.
+    // Backward differences of the output with the newest output taken as 0.
+    // They are a step of their own, in float like the rest of the audio
+    // arithmetic; only the difference equation below is evaluated in double.
     const float d1 = -y1;
     const float d2 = y2 - 2.0f * y1;
     const float d3 = 3.0f * y2 - 3.0f * y1 - y3;
