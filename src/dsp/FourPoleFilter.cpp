@@ -55,6 +55,21 @@ float FourPoleFilter::process (float x)
                      - static_cast<double> (c4) * static_cast<double> (d4);
     y0 = static_cast<float> (static_cast<double> (norm) * sum);
 
+    // With its four poles packed close to z = 1 (low frequency, little
+    // damping), the float-rounded coefficients can put a pole outside the unit
+    // circle, and the output then grows until it overflows. An infinite or
+    // NaN value would stay in this history, and in every filter and the delay
+    // memory after it, until the device restarts. Runaway output is therefore
+    // dropped and the filter starts again from silence. The limit is far
+    // above anything a stable design produces from audio input, so every
+    // stable setting keeps its exact output.
+    if (! (std::fabs (y0) <= runawayLimit))
+    {
+        y0 = y1 = y2 = y3 = y4 = 0.0f;
+        x0 = x1 = x2 = 0.0f;
+        return 0.0f;
+    }
+
     y4 = y3;
     y3 = y2;
     y2 = y1;

@@ -14,7 +14,11 @@ public:
     void setParameters (float frequency, float gainDb, float damping);
 
     // Runs one sample through the filter. setParameters must have run first.
+    // An output beyond runawayLimit (or NaN) clears the history and gives 0.
     float process (float x);
+
+    // Largest output magnitude taken as sound rather than a runaway filter.
+    static constexpr float runawayLimit = 1.0e8f;
 
     float y0 = 0.0f, y1 = 0.0f, y2 = 0.0f, y3 = 0.0f, y4 = 0.0f;
     float x0 = 0.0f, x1 = 0.0f, x2 = 0.0f;

@@ -173,3 +173,37 @@ TEST (FourPoleFilter, UndampedDesignStaysFinite)
         ASSERT_TRUE (std::isfinite (f.process (dist (rng)))) << n;
     }
 }
+
+TEST (FourPoleFilter, RunawayOutputRestartsFromSilenceInsteadOfOverflowing)
+{
+    // 150 Hz with damping 0 at 44100 Hz (the wah pedal and its resonance knob
+    // at their minimum): the float-rounded coefficients are unstable and the
+    // output grows over a few seconds until it would overflow.
+    FourPoleFilter f (44100);
+    std::mt19937 rng (7u);
+    std::uniform_real_distribution<float> dist (-0.5f, 0.5f);
+
+    float loudest = 0.0f;
+    int restarts = 0;
+    for (int n = 0; n < 20 * 44100; ++n)
+    {
+        f.setParameters (150.0f, 15.999999f, 0.0f);
+        const float y = f.process (dist (rng));
+        ASSERT_TRUE (std::isfinite (y)) << n;
+        loudest = std::max (loudest, std::fabs (y));
+        if (f.y1 == 0.0f && f.x1 == 0.0f)
+            ++restarts;
+    }
+    EXPECT_LE (loudest, FourPoleFilter::runawayLimit);
+    EXPECT_GT (loudest, 1.0e6f) << "the setting must really run away for this test to mean anything";
+    EXPECT_GT (restarts, 0);
+
+    // A stable design afterwards settles and filters normally again.
+    for (int n = 0; n < 44100; ++n)
+    {
+        f.setParameters (1150.0f, 15.999999f, 0.3f);
+        const float y = f.process (dist (rng));
+        if (n > 22050)
+            ASSERT_LT (std::fabs (y), 100.0f) << n;
+    }
+}
