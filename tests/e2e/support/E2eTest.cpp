@@ -1,0 +1,91 @@
+#include "E2eTest.h"
+
+#include "E2ePaths.h"
+
+#include <fstream>
+#include <iostream>
+
+namespace e2e
+{
+    E2eTest::E2eTest()
+        : work ("velthorn-e2e-")
+    {
+        std::filesystem::create_directories (home());
+        std::filesystem::create_directories (logDirectory());
+    }
+
+    E2eTest::~E2eTest()
+    {
+        jack.reset();
+        app.reset();
+        xvfb.reset();
+    }
+
+    void E2eTest::TearDown()
+    {
+        if (! HasFailure())
+            return;
+
+        std::cerr << "==== output of the processes this test started\n";
+
+        if (app != nullptr)
+            std::cerr << app->process().report();
+        if (jack != nullptr)
+            std::cerr << jack->process().report();
+        if (xvfb != nullptr)
+            std::cerr << xvfb->process().report();
+
+        std::error_code ignored;
+        const auto kept = artefact ("logs");
+        std::filesystem::copy (logDirectory(), kept,
+                               std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                               ignored);
+        std::cerr << "==== logs kept in " << kept.string() << "\n";
+    }
+
+    XvfbServer& E2eTest::startXvfb()
+    {
+        if (xvfb == nullptr)
+            xvfb = std::make_unique<XvfbServer> (logDirectory());
+
+        return *xvfb;
+    }
+
+    JackServer& E2eTest::startJack()
+    {
+        if (jack == nullptr)
+            jack = std::make_unique<JackServer> (logDirectory());
+
+        return *jack;
+    }
+
+    VelthornApp& E2eTest::launchApp()
+    {
+        auto& x = startXvfb();
+        appJackServerName = jack != nullptr ? jack->name() : JackServer::uniqueServerName();
+        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory());
+        return *app;
+    }
+
+    void E2eTest::writeSettingsFile (const std::string& content)
+    {
+        const auto file = VelthornApp::settingsFileIn (home());
+        std::filesystem::create_directories (file.parent_path());
+        std::ofstream (file, std::ios::binary) << content;
+    }
+
+    std::filesystem::path E2eTest::home() const
+    {
+        return work.path() / "home";
+    }
+
+    std::filesystem::path E2eTest::logDirectory() const
+    {
+        return work.path() / "logs";
+    }
+
+    std::filesystem::path E2eTest::artefact (const std::string& name) const
+    {
+        return artefactPathForCurrentTest (name);
+    }
+}

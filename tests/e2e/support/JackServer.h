@@ -1,0 +1,47 @@
+#pragma once
+
+#include "JackClient.h"
+#include "Process.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace e2e
+{
+    // A JACK server of this test's own (dummy driver, so no sound card is
+    // needed), under a unique server name so tests can run side by side.
+    // Clients find it through JACK_DEFAULT_SERVER=name() or JackServerName.
+    // Test thread only.
+    class JackServer final
+    {
+    public:
+        static constexpr int sampleRate = 48000;
+        static constexpr int periodFrames = 256;
+
+        // Test thread: starts jackd and returns once a client can connect;
+        // throws with jackd's log if none can within the start-up deadline.
+        explicit JackServer (const std::filesystem::path& logDirectory);
+        // Test thread: stops jackd by its pid.
+        ~JackServer();
+
+        JackServer (const JackServer&) = delete;
+        JackServer& operator= (const JackServer&) = delete;
+
+        // Test thread: a name no other server on this machine uses; also good
+        // for pointing a client at a server that does not exist.
+        static std::string uniqueServerName();
+
+        // Test thread.
+        const std::string& name() const noexcept { return serverName; }
+        // Test thread.
+        Process& process() noexcept { return *server; }
+
+        // Test thread: a client of this server; throws when it cannot connect.
+        std::unique_ptr<JackClient> openClient (const std::string& clientName) const;
+
+    private:
+        std::string serverName;
+        std::unique_ptr<Process> server;
+    };
+}

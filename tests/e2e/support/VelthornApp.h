@@ -1,0 +1,65 @@
+#pragma once
+
+#include "AppWindow.h"
+#include "JackServer.h"
+#include "Polling.h"
+#include "Process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace e2e
+{
+    // The real Velthorn binary, started the way a person's desktop would start
+    // it, but with HOME pointing at a private folder (so no real settings are
+    // read or written), DISPLAY at the test's X server and JACK_DEFAULT_SERVER
+    // at the test's JACK server. ALSA is given a configuration without any
+    // device, so whatever sound card the machine has stays out of the test and
+    // the app meets exactly the devices the test provides. Stopped by its pid
+    // when this object goes. Test thread only.
+    class VelthornApp final
+    {
+    public:
+        static constexpr int contentWidth = 800;
+        static constexpr int contentHeight = 600;
+
+        // Test thread: starts the app; throws if the binary cannot be run.
+        VelthornApp (const std::filesystem::path& home, const std::string& display,
+                     const std::string& jackServerName, const std::filesystem::path& logDirectory);
+        // Test thread: stops the app by its pid if it still runs.
+        ~VelthornApp();
+
+        VelthornApp (const VelthornApp&) = delete;
+        VelthornApp& operator= (const VelthornApp&) = delete;
+
+        // Test thread: where the app keeps its settings for a given HOME.
+        static std::filesystem::path settingsFileIn (const std::filesystem::path& home);
+
+        // Test thread: "Velthorn:<port>", the app's JACK ports (in_1, in_2, out_1, out_2).
+        static std::string jackPort (const std::string& shortName);
+
+        // Test thread.
+        Process& process() noexcept { return *app; }
+
+        // Test thread: waits until the main window is mapped and painted, and
+        // returns it; throws, with the app's output, if it does not appear or
+        // the app dies. The window is shown only after the main panel (and
+        // with it the audio device and the engine's registration) is complete.
+        AppWindow waitForMainWindow (std::chrono::milliseconds timeout = startupTimeout);
+
+        // Test thread: waits until the app's JACK client has its two inputs fed
+        // by system:capture_1/2 and its two outputs feeding system:playback_1/2,
+        // which is what opening the JACK device with 2 ins and 2 outs does.
+        ::testing::AssertionResult waitForJackDevice (const JackServer& server,
+                                                      std::chrono::milliseconds timeout = startupTimeout);
+
+    private:
+        std::filesystem::path logDirectory;
+        std::string display;
+        std::unique_ptr<Process> app;
+    };
+}

@@ -1,0 +1,116 @@
+#include "XdoTool.h"
+
+#include "Polling.h"
+
+#include <algorithm>
+#include <sstream>
+#include <stdexcept>
+
+namespace e2e
+{
+    XdoTool::XdoTool (std::string display, std::filesystem::path logs)
+        : displayName (std::move (display)), logDirectory (std::move (logs))
+    {
+    }
+
+    ToolResult XdoTool::run (const std::vector<std::string>& arguments) const
+    {
+        std::vector<std::string> commandLine { "xdotool" };
+        commandLine.insert (commandLine.end(), arguments.begin(), arguments.end());
+
+        auto result = runTool (commandLine, Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
+
+        if (! result.succeeded())
+            throw std::runtime_error ("xdotool failed: " + result.describe());
+
+        return result;
+    }
+
+    std::vector<std::string> XdoTool::findVisibleWindows (pid_t pid, const std::string& nameRegex) const
+    {
+        // Not run(): "search" exits with 1 when nothing matches, which is an
+        // answer here rather than a failure.
+        const auto result = runTool ({ "xdotool", "search", "--onlyvisible", "--pid", std::to_string (pid),
+                                       "--name", nameRegex },
+                                     Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
+
+        std::vector<std::string> ids;
+        std::stringstream lines (result.standardOutput);
+        std::string line;
+
+        while (std::getline (lines, line))
+            if (! line.empty())
+                ids.push_back (line);
+
+        return ids;
+    }
+
+    Rectangle XdoTool::geometry (const std::string& windowId) const
+    {
+        const auto result = run ({ "getwindowgeometry", "--shell", windowId });
+
+        Rectangle r;
+        int found = 0;
+        std::stringstream lines (result.standardOutput);
+        std::string line;
+
+        while (std::getline (lines, line))
+        {
+            const auto equals = line.find ('=');
+            if (equals == std::string::npos)
+                continue;
+
+            const auto key = line.substr (0, equals);
+            const auto value = std::stoi (line.substr (equals + 1));
+
+            if (key == "X")           { r.x = value; ++found; }
+            else if (key == "Y")      { r.y = value; ++found; }
+            else if (key == "WIDTH")  { r.width = value; ++found; }
+            else if (key == "HEIGHT") { r.height = value; ++found; }
+        }
+
+        if (found != 4)
+            throw std::runtime_error ("cannot read the geometry of window " + windowId + ": " + result.describe());
+
+        return r;
+    }
+
+    void XdoTool::click (Point screen, int button) const
+    {
+        run ({ "mousemove", std::to_string (screen.x), std::to_string (screen.y),
+               "click", std::to_string (button) });
+    }
+
+    void XdoTool::drag (Point from, Point to, int steps, int button) const
+    {
+        // One xdotool run, so the press, the moves and the release reach the
+        // server in order with nothing of ours in between.
+        std::vector<std::string> arguments { "mousemove", std::to_string (from.x), std::to_string (from.y),
+                                             "mousedown", std::to_string (button) };
+        steps = std::max (steps, 1);
+
+        for (int i = 1; i <= steps; ++i)
+        {
+            arguments.insert (arguments.end(), { "mousemove",
+                                                 std::to_string (from.x + (to.x - from.x) * i / steps),
+                                                 std::to_string (from.y + (to.y - from.y) * i / steps) });
+        }
+
+        arguments.insert (arguments.end(), { "mouseup", std::to_string (button) });
+        run (arguments);
+    }
+
+    void XdoTool::pressKeys (const std::string& windowId, const std::string& keys) const
+    {
+        run ({ "windowfocus", "--sync", windowId });
+
+        std::vector<std::string> arguments { "key" };
+        std::stringstream words (keys);
+        std::string word;
+
+        while (words >> word)
+            arguments.push_back (word);
+
+        run (arguments);
+    }
+}
