@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <iomanip>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +21,14 @@ namespace
     // Samples read, processed and written per round trip through the files;
     // rounded up to whole device blocks so the device sees its block size.
     constexpr int preferredChunkSize = 16384;
+
+    // 44100 as "44100", 44100.5 as "44100.5".
+    std::string formatHz (double rate)
+    {
+        std::ostringstream text;
+        text << std::setprecision (10) << rate;
+        return text.str();
+    }
 
     juce::File fileFor (const std::string& path)
     {
@@ -63,7 +73,7 @@ namespace
         const auto rate = reader->sampleRate;
 
         if (! std::isfinite (rate) || rate < Renderer::minimumSampleRate || rate > Renderer::maximumSampleRate)
-            return shown + " has a sample rate of " + juce::String (rate).toStdString()
+            return shown + " has a sample rate of " + formatHz (rate)
                  + " Hz; from " + std::to_string (static_cast<int> (Renderer::minimumSampleRate))
                  + " to " + std::to_string (static_cast<int> (Renderer::maximumSampleRate)) + " Hz can be rendered";
 
@@ -140,7 +150,7 @@ std::string Renderer::render (const RenderOptions& options,
 
     if (writer == nullptr)
         return pending->abandon (options.outputFormat.describe() + " cannot hold " + std::to_string (numChannels)
-                                 + " channel(s) at " + juce::String (sampleRate).toStdString() + " Hz");
+                                 + " channel(s) at " + formatHz (sampleRate) + " Hz");
 
     stream.release();   // the writer owns it now
 

@@ -1,0 +1,268 @@
+// Every bad input ends with one line on stderr and a non-zero status, and
+// leaves the folder exactly as it was: no output, no temporary file, an
+// existing output untouched.
+
+#include "RenderFixture.h"
+
+#include <csignal>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+    using rendertest::makeSignal;
+
+    const std::vector<uint8_t> previousTake { 'p', 'r', 'e', 'v', 'i', 'o', 'u', 's' };
+
+    // The folder every failing run starts from.
+    class RenderFailure : public RenderFixture
+    {
+    protected:
+        void SetUp() override
+        {
+            writeInput ("in.wav", makeSignal (2, 8820, 44100.0));
+            writeInput ("nine.wav", makeSignal (9, 100, 44100.0));
+            writeInput ("slow.wav", makeSignal (1, 100, 500.0));
+            rendertest::writeBytes (dir.path ("out.wav"), previousTake);
+            rendertest::writeText (dir.path ("notes.txt"), "not audio at all\n");
+            rendertest::writeBytes (dir.path ("empty.wav"), {});
+            rendertest::writeText (dir.path ("bad.mid"), "MThd but not really");
+
+            // A recording cut short: the header still announces every sample.
+            auto cut = rendertest::readBytes (dir.path ("in.wav"));
+            cut.resize (cut.size() / 2);
+            rendertest::writeBytes (dir.path ("cut.wav"), cut);
+
+            juce::MidiMessageSequence track;
+            track.addEvent (juce::MidiMessage::controllerEvent (1, 3, 0), 10.0);
+            juce::MidiFile song;
+            song.setTicksPerQuarterNote (480);
+            song.addTrack (track);
+            rendertest::writeMidiFile (dir.path ("song.mid"), song);
+            rendertest::writeMidiFile (dir.path ("song-named.wav"), song);
+
+            auto cutSong = rendertest::readBytes (dir.path ("song.mid"));
+            cutSong.resize (cutSong.size() - 3);
+            rendertest::writeBytes (dir.path ("cut.mid"), cutSong);
+
+            ASSERT_EQ (::mkdir (dir.path ("folder.wav").c_str(), 0755), 0);
+            ASSERT_EQ (::symlink ("in.wav", dir.path ("link.wav").c_str()), 0);
+            ASSERT_EQ (::link (dir.path ("in.wav").c_str(), dir.path ("hard.wav").c_str()), 0);
+
+            entriesBefore = dir.entries();
+            inputBefore = rendertest::readBytes (dir.path ("in.wav"));
+        }
+
+        // Runs, then checks the status, the message and the folder.
+        void expectFailure (const std::vector<std::string>& arguments, int status, const std::string& text,
+                            rendertest::RunLimits limits = {})
+        {
+            std::vector<std::string> expanded;
+
+            for (auto argument : arguments)
+            {
+                if (const auto at = argument.find ("{dir}"); at != std::string::npos)
+                    argument.replace (at, 5, dir.root());
+
+                expanded.push_back (argument);
+            }
+
+            const auto result = run (expanded, limits);
+            const auto shown = ::testing::PrintToString (expanded);
+
+            EXPECT_EQ (result.signal, 0) << shown;
+            EXPECT_EQ (result.exitCode, status) << shown << "\n" << result.err;
+            EXPECT_EQ (result.err.rfind ("velthorn-render: ", 0), 0u) << shown << "\n" << result.err;
+            EXPECT_NE (result.err.find (text), std::string::npos) << shown << "\n" << result.err;
+            EXPECT_EQ (std::count (result.err.begin(), result.err.end(), '\n'), 1) << "one line: " << result.err;
+            EXPECT_EQ (result.out, "");
+
+            EXPECT_EQ (dir.entries(), entriesBefore) << shown << ": the folder changed";
+            EXPECT_EQ (rendertest::readBytes (dir.path ("out.wav")), previousTake) << shown;
+            EXPECT_EQ (rendertest::readBytes (dir.path ("in.wav")), inputBefore) << shown;
+        }
+
+        std::vector<std::string> entriesBefore;
+        std::vector<uint8_t> inputBefore;
+    };
+
+    struct FailureCase
+    {
+        std::string label;
+        std::vector<std::string> arguments;
+        int status;
+        std::string text;
+    };
+
+    class RenderFailureTable : public RenderFailure,
+                               public ::testing::WithParamInterface<FailureCase>
+    {
+    };
+
+    TEST_P (RenderFailureTable, SaysWhyAndLeavesEverythingAsItWas)
+    {
+        expectFailure (GetParam().arguments, GetParam().status, GetParam().text);
+    }
+
+    INSTANTIATE_TEST_SUITE_P (
+        CommandLine, RenderFailureTable,
+        ::testing::Values (
+            FailureCase { "no_arguments", {}, 2, "missing INPUT and OUTPUT" },
+            FailureCase { "no_output", { "in.wav" }, 2, "missing OUTPUT" },
+            FailureCase { "unknown_option", { "in.wav", "out.wav", "--gain", "2" }, 2, "unknown option '--gain'" },
+            FailureCase { "unknown_parameter", { "in.wav", "out.wav", "--set", "reverb=1" }, 2, "unknown parameter 'reverb'" },
+            FailureCase { "value_out_of_range", { "in.wav", "out.wav", "--set", "ampDrv=1.2" }, 2, "ampDrv takes a value from 0 to 1" },
+            FailureCase { "switch_not_0_or_1", { "in.wav", "out.wav", "--set", "distOn=0.5" }, 2, "distOn takes 0 or 1" },
+            FailureCase { "not_a_number", { "in.wav", "out.wav", "--set", "mast=half" }, 2, "mast takes" },
+            FailureCase { "zero_block", { "in.wav", "out.wav", "--block", "0" }, 2, "--block takes" },
+            FailureCase { "huge_block", { "in.wav", "out.wav", "--block", "1000000" }, 2, "--block takes" },
+            FailureCase { "bad_tail", { "in.wav", "out.wav", "--tail", "-2" }, 2, "--tail takes" },
+            FailureCase { "flac_float", { "in.wav", "new.flac", "--bits", "32" }, 2, "FLAC output takes --bits 16 or 24" },
+            FailureCase { "unknown_format", { "in.wav", "out.mp3" }, 2, "cannot tell the output format" }),
+        [] (const ::testing::TestParamInfo<FailureCase>& info) { return info.param.label; });
+
+    INSTANTIATE_TEST_SUITE_P (
+        Files, RenderFailureTable,
+        ::testing::Values (
+            FailureCase { "missing_input", { "nothing.wav", "new.wav" }, 1, "cannot open input 'nothing.wav': No such file or directory" },
+            FailureCase { "input_is_a_folder", { "folder.wav", "new.wav" }, 1, "input 'folder.wav' is a directory" },
+            FailureCase { "input_is_text", { "notes.txt", "new.wav" }, 1, "is not a WAV, AIFF, FLAC or Ogg Vorbis file" },
+            FailureCase { "input_is_empty", { "empty.wav", "new.wav" }, 1, "is not a WAV, AIFF, FLAC or Ogg Vorbis file" },
+            FailureCase { "input_cut_short", { "cut.wav", "new.wav" }, 1, "is damaged" },
+            FailureCase { "input_rate_too_low", { "slow.wav", "new.wav" }, 1, "sample rate of 500 Hz" },
+            FailureCase { "midi_missing", { "in.wav", "out.wav", "--midi", "none.mid" }, 1, "MIDI file 'none.mid' does not exist" },
+            FailureCase { "midi_garbage", { "in.wav", "out.wav", "--midi", "bad.mid" }, 1, "not a readable Standard MIDI File" },
+            FailureCase { "midi_cut_short", { "in.wav", "out.wav", "--midi", "cut.mid" }, 1, "not a readable Standard MIDI File" },
+            FailureCase { "midi_is_a_folder", { "in.wav", "out.wav", "--midi", "folder.wav" }, 1, "is a directory" },
+            FailureCase { "output_is_input", { "in.wav", "in.wav" }, 1, "output 'in.wav' is the input file" },
+            FailureCase { "output_is_input_absolute", { "in.wav", "{dir}/in.wav" }, 1, "is the input file" },
+            FailureCase { "output_is_input_dotdot", { "{dir}/in.wav", "folder.wav/../in.wav" }, 1, "is the input file" },
+            FailureCase { "output_is_input_symlink", { "in.wav", "link.wav" }, 1, "is the input file" },
+            FailureCase { "input_is_symlink_to_output", { "link.wav", "in.wav" }, 1, "is the input file" },
+            FailureCase { "output_is_input_hard_link", { "in.wav", "hard.wav" }, 1, "is the input file" },
+            FailureCase { "output_is_midi", { "in.wav", "song-named.wav", "--midi", "song-named.wav" }, 1, "is the MIDI file" },
+            FailureCase { "output_is_a_folder", { "in.wav", "folder.wav" }, 1, "output 'folder.wav' is a directory" },
+            FailureCase { "output_under_a_file", { "in.wav", "notes.txt/new.wav" }, 1, "Not a directory" },
+            FailureCase { "output_folder_missing", { "in.wav", "missing/new.wav" }, 1, "No such file or directory" },
+            FailureCase { "output_where_nothing_can_be_created", { "in.wav", "/proc/velthorn-render-test.wav" }, 1, "cannot write output" },
+            FailureCase { "flac_cannot_hold_nine_channels", { "nine.wav", "new.flac" }, 1, "cannot hold 9 channel" }),
+        [] (const ::testing::TestParamInfo<FailureCase>& info) { return info.param.label; });
+
+    TEST_F (RenderFailure, AFullDiskLeavesTheOldFileAndNoTemporaryOne)
+    {
+        // A file size limit makes writes fail with EFBIG partway through, as
+        // a full disk fails them with ENOSPC.
+        expectFailure ({ "in.wav", "out.wav", "--tail", "1" }, 1, "File too large", { 16384 });
+    }
+
+    TEST_F (RenderFailure, TheSameRunSucceedsWithoutTheFault)
+    {
+        // Guards the table: in.wav and the folder really do render.
+        const auto result = run ({ "in.wav", "out.wav" });
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+        EXPECT_EQ (rendertest::readAudio (dir.path ("out.wav")).numSamples(), 8820);
+
+        const auto withMidi = run ({ "in.wav", "new.wav", "--midi", "song.mid" });
+        EXPECT_EQ (withMidi.exitCode, 0) << withMidi.err;
+        EXPECT_EQ (rendertest::readAudio (dir.path ("nine.wav")).numChannels(), 9);
+    }
+
+    class RenderInterrupted : public RenderFailure,
+                              public ::testing::WithParamInterface<int>
+    {
+    };
+
+    TEST_P (RenderInterrupted, RemovesItsTemporaryFileAndDiesOfTheSignal)
+    {
+        // An hour of tail one sample per callback: far longer than the test.
+        rendertest::RunningRenderer renderer ({ "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
+                                              dir.root());
+
+        // The bar is first drawn once the temporary file exists.
+        ASSERT_TRUE (renderer.waitForStderr ("%"));
+
+        int temporaryFiles = 0;
+
+        for (const auto& name : dir.entries())
+            temporaryFiles += name.find (".out.wav.") == 0 ? 1 : 0;
+
+        EXPECT_EQ (temporaryFiles, 1) << "the render was under way";
+
+        renderer.sendSignal (GetParam());
+        const auto result = renderer.wait();
+
+        EXPECT_EQ (result.signal, GetParam());
+        EXPECT_NE (result.err.find ("interrupted"), std::string::npos) << result.err;
+        EXPECT_EQ (dir.entries(), entriesBefore);
+        EXPECT_EQ (rendertest::readBytes (dir.path ("out.wav")), previousTake);
+    }
+
+    std::string signalName (const ::testing::TestParamInfo<int>& info)
+    {
+        switch (info.param)
+        {
+            case SIGINT:  return "SIGINT";
+            case SIGTERM: return "SIGTERM";
+            case SIGHUP:  return "SIGHUP";
+            default:      return "signal" + std::to_string (info.param);
+        }
+    }
+
+    INSTANTIATE_TEST_SUITE_P (Signals, RenderInterrupted, ::testing::Values (SIGINT, SIGTERM, SIGHUP), signalName);
+
+    // What stderr shows on success: a bar when asked for, a clipping
+    // warning unless --quiet, nothing else.
+    struct StderrCase
+    {
+        std::string label;
+        std::vector<std::string> arguments;
+        bool showsProgress;
+        bool warnsOfClipping;
+    };
+
+    class RenderStderr : public RenderFixture,
+                         public ::testing::WithParamInterface<StderrCase>
+    {
+    };
+
+    TEST_P (RenderStderr, ShowsWhatWasAskedFor)
+    {
+        writeInput ("in.wav", makeSignal (1, 48000, 48000.0, 0.3f));
+
+        auto arguments = std::vector<std::string> { "in.wav" };
+        arguments.insert (arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+        const auto result = run (arguments);
+
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+        EXPECT_EQ (result.err.find ("100%") != std::string::npos, GetParam().showsProgress) << result.err;
+        EXPECT_EQ (result.err.find ("real time") != std::string::npos, GetParam().showsProgress) << result.err;
+        EXPECT_EQ (result.err.find ("clipped") != std::string::npos, GetParam().warnsOfClipping) << result.err;
+
+        if (! GetParam().showsProgress && ! GetParam().warnsOfClipping)
+            EXPECT_EQ (result.err, "");
+    }
+
+    INSTANTIATE_TEST_SUITE_P (
+        Table, RenderStderr,
+        ::testing::Values (
+            StderrCase { "plain_not_a_terminal", { "out.wav" }, false, false },
+            StderrCase { "forced_progress", { "out.wav", "--progress" }, true, false },
+            StderrCase { "quiet", { "out.wav", "--quiet" }, false, false },
+            StderrCase { "float_keeps_loud_samples", { "out.wav", "--set", "mast=1" }, false, false },
+            StderrCase { "integer_clips_loud_samples", { "out.wav", "--set", "mast=1", "--bits", "16" }, false, true },
+            StderrCase { "quiet_hides_the_warning", { "out.flac", "--set", "mast=1", "--quiet" }, false, false },
+            StderrCase { "progress_and_warning", { "out.aiff", "--set", "mast=1", "--progress" }, true, true }),
+        [] (const ::testing::TestParamInfo<StderrCase>& info) { return info.param.label; });
+
+    TEST_F (RenderFixture, HelpPrintsUsageAndTouchesNothing)
+    {
+        const auto result = run ({ "--help" });
+
+        EXPECT_EQ (result.exitCode, 0);
+        EXPECT_EQ (result.out.rfind ("usage: velthorn-render INPUT OUTPUT", 0), 0u) << result.out;
+        EXPECT_NE (result.out.find ("mastOn"), std::string::npos);
+        EXPECT_EQ (result.err, "");
+        EXPECT_TRUE (dir.entries().empty());
+    }
+}
