@@ -21,6 +21,11 @@ namespace
         int64_t expected;
     };
 
+    void PrintTo (const RoundingCase& c, std::ostream* os)
+    {
+        *os << c.seconds << " s at " << c.sampleRate << " Hz";
+    }
+
     class SamplePosition : public ::testing::TestWithParam<RoundingCase>
     {
     };
@@ -189,6 +194,11 @@ namespace
         std::vector<uint8_t> bytes;   // empty name and bytes: the folder itself
         std::string expectedText;
     };
+
+    void PrintTo (const BadMidiFile& c, std::ostream* os)
+    {
+        *os << (c.name.empty() ? "(a folder)" : c.name);
+    }
 
     class MidiScheduleLoad : public ::testing::TestWithParam<BadMidiFile>
     {

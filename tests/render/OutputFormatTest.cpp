@@ -19,6 +19,11 @@ namespace
         std::string description;
     };
 
+    void PrintTo (const FormatCase& c, std::ostream* os)
+    {
+        *os << c.path << " --bits " << c.requestedBits;
+    }
+
     class OutputFormatChoice : public ::testing::TestWithParam<FormatCase>
     {
     };

@@ -105,6 +105,11 @@ namespace
         bool allowed;
     };
 
+    void PrintTo (const ValueCase& c, std::ostream* os)
+    {
+        *os << (c.kind == ParameterTable::Kind::onOff ? "switch " : "continuous ") << c.value;
+    }
+
     class ParameterValues : public ::testing::TestWithParam<ValueCase>
     {
     };

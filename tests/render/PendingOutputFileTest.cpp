@@ -142,6 +142,11 @@ namespace
         std::string expectedText;
     };
 
+    void PrintTo (const UnwritableTarget& c, std::ostream* os)
+    {
+        *os << c.description;
+    }
+
     class PendingOutputFileRefuses : public ::testing::TestWithParam<UnwritableTarget>
     {
     };

@@ -95,6 +95,11 @@ namespace
         std::string text;
     };
 
+    void PrintTo (const FailureCase& c, std::ostream* os)
+    {
+        *os << c.label;
+    }
+
     class RenderFailureTable : public RenderFailure,
                                public ::testing::WithParamInterface<FailureCase>
     {
@@ -220,6 +225,11 @@ namespace
         bool showsProgress;
         bool warnsOfClipping;
     };
+
+    void PrintTo (const StderrCase& c, std::ostream* os)
+    {
+        *os << c.label;
+    }
 
     class RenderStderr : public RenderFixture,
                          public ::testing::WithParamInterface<StderrCase>

@@ -21,6 +21,11 @@ namespace
         std::string tailSeconds;   // empty: no --tail
     };
 
+    void PrintTo (const MatchCase& c, std::ostream* os)
+    {
+        *os << c.label;
+    }
+
     class RenderMatchesEngine : public RenderFixture,
                                 public ::testing::WithParamInterface<MatchCase>
     {
@@ -101,6 +106,11 @@ namespace
         float gain;
     };
 
+    void PrintTo (const KnownGain& c, std::ostream* os)
+    {
+        *os << c.label;
+    }
+
     class RenderKnownGain : public RenderFixture,
                             public ::testing::WithParamInterface<KnownGain>
     {
@@ -142,6 +152,11 @@ namespace
         int bits;
     };
 
+    void PrintTo (const InputFormat& c, std::ostream* os)
+    {
+        *os << c.name;
+    }
+
     class RenderReadsFormat : public RenderFixture,
                               public ::testing::WithParamInterface<InputFormat>
     {
@@ -174,6 +189,11 @@ namespace
         std::vector<std::string> extraArguments;
         double tolerance;   // 0: bit for bit; negative: lossy, only shape
     };
+
+    void PrintTo (const OutputCase& c, std::ostream* os)
+    {
+        *os << c.name;
+    }
 
     class RenderWritesFormat : public RenderFixture,
                                public ::testing::WithParamInterface<OutputCase>

@@ -131,6 +131,11 @@ namespace
         std::vector<int> blockSizes;
     };
 
+    void PrintTo (const BlockCase& c, std::ostream* os)
+    {
+        *os << (c.withMidi ? "with MIDI" : "without MIDI");
+    }
+
     class RenderBlockSize : public RenderFixture,
                             public ::testing::WithParamInterface<BlockCase>
     {

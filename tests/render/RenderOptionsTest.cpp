@@ -110,6 +110,11 @@ namespace
         std::string expectedText;   // part of the one-line reason
     };
 
+    void PrintTo (const BadCommandLine& c, std::ostream* os)
+    {
+        *os << ::testing::PrintToString (c.args);
+    }
+
     class RenderOptionsRejects : public ::testing::TestWithParam<BadCommandLine>
     {
     };

@@ -14,6 +14,17 @@ namespace
 
     constexpr int handledSignals[] = { SIGINT, SIGTERM, SIGHUP };
 
+    sigset_t handledSignalSet()
+    {
+        sigset_t set;
+        sigemptyset (&set);
+
+        for (const auto signalNumber : handledSignals)
+            sigaddset (&set, signalNumber);
+
+        return set;
+    }
+
     extern "C" void removeArmedFileAndDie (int signalNumber)
     {
         // Only async-signal-safe calls from here on.
@@ -34,10 +45,7 @@ void InterruptCleanup::install()
     struct sigaction action {};
     action.sa_handler = removeArmedFileAndDie;
     action.sa_flags = static_cast<int> (SA_RESETHAND);
-    sigemptyset (&action.sa_mask);
-
-    for (const auto signalNumber : handledSignals)
-        sigaddset (&action.sa_mask, signalNumber);
+    action.sa_mask = handledSignalSet();
 
     for (const auto signalNumber : handledSignals)
     {
@@ -68,4 +76,16 @@ void InterruptCleanup::disarm()
 {
     isArmed = 0;
     std::atomic_signal_fence (std::memory_order_seq_cst);
+}
+
+void InterruptCleanup::holdSignals()
+{
+    const auto set = handledSignalSet();
+    ::sigprocmask (SIG_BLOCK, &set, nullptr);
+}
+
+void InterruptCleanup::releaseSignals()
+{
+    const auto set = handledSignalSet();
+    ::sigprocmask (SIG_UNBLOCK, &set, nullptr);
 }

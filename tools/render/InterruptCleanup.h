@@ -15,5 +15,10 @@ public:
     // Main thread. A signal removes nothing any more.
     static void disarm();
 
+    // Main thread. Holds the signals back until releaseSignals(), so that a
+    // file can be created and armed with no gap for a signal to slip into.
+    static void holdSignals();
+    static void releaseSignals();
+
     InterruptCleanup() = delete;
 };

@@ -124,12 +124,20 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
     std::vector<char> name (pattern.begin(), pattern.end());
     name.push_back ('\0');
 
+    // A signal between creating the file and arming the cleanup for it
+    // would leave the file behind; held back, it arrives once armed.
+    InterruptCleanup::holdSignals();
     const auto fd = ::mkstemps (name.data(), static_cast<int> (suffix.size()));
+    const auto error = errno;
+
+    if (fd >= 0)
+        result.reset (new PendingOutputFile (fd, std::string (name.data()), finalPath, shown, mode));
+
+    InterruptCleanup::releaseSignals();
 
     if (fd < 0)
-        return "cannot write " + shown + ": " + describeError (errno);
+        return "cannot write " + shown + ": " + describeError (error);
 
-    result.reset (new PendingOutputFile (fd, std::string (name.data()), finalPath, shown, mode));
     return {};
 }
 
