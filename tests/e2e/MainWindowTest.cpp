@@ -18,9 +18,7 @@ namespace
         ASSERT_TRUE (app.waitForJackDevice (jack));
         const auto window = app.waitForMainWindow();
 
-        window.clickCloseButton();
-
-        const auto status = app.process().waitForExit (e2e::shutdownTimeout);
+        const auto status = app.closeWithCloseButton (window);
         ASSERT_TRUE (status.has_value()) << "the app was still running after its close button was clicked\n"
                                          << app.process().report();
         EXPECT_TRUE (status->isExitCode (0)) << "the app ended with " << status->describe() << "\n"

@@ -15,12 +15,10 @@ namespace
 
         window.screenshot (artefact ("main-window-without-audio.png"));
         ASSERT_TRUE (app.process().isRunning()) << app.process().report();
-        EXPECT_EQ (e2e::JackClient::tryOpen (jackServerNameOfApp(), "velthorn-e2e-probe"), nullptr)
+        EXPECT_EQ (e2e::JackClient::tryOpen (jackServerNameOfApp(), e2e::JackServer::uniqueClientName ("probe")), nullptr)
             << "looking for JACK must not start a JACK server";
 
-        window.clickCloseButton();
-
-        const auto status = app.process().waitForExit (e2e::shutdownTimeout);
+        const auto status = app.closeWithCloseButton (window);
         ASSERT_TRUE (status.has_value()) << "the app was still running after its close button was clicked\n"
                                          << app.process().report();
         EXPECT_TRUE (status->isExitCode (0)) << "the app ended with " << status->describe() << "\n"

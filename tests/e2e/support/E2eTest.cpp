@@ -16,8 +16,21 @@ namespace e2e
 
     E2eTest::~E2eTest()
     {
-        jack.reset();
-        app.reset();
+        {
+            // The app may leave JACK as it dies; keep that clear of another
+            // test's app start (see JackClientNamesLock).
+            std::unique_ptr<JackClientNamesLock> lock;
+            if (jack != nullptr && app != nullptr)
+                lock = std::make_unique<JackClientNamesLock>();
+
+            const auto serverName = jack != nullptr ? jack->name() : std::string();
+            jack.reset();
+            app.reset();
+
+            if (! serverName.empty())
+                JackServer::removeLeftoversOf (serverName);
+        }
+
         xvfb.reset();
     }
 

@@ -24,8 +24,8 @@ namespace e2e
         : signal (std::move (signalToPlay)),
           recorded (StereoBuffer::silence (framesToRecord))
     {
-        player = server.openClient ("velthorn-e2e-player");
-        recorder = server.openClient ("velthorn-e2e-recorder");
+        player = server.openClient (JackServer::uniqueClientName ("player"));
+        recorder = server.openClient (JackServer::uniqueClientName ("recorder"));
 
         playerPorts[0] = registerPort (*player, "out_left", JackPortIsOutput);
         playerPorts[1] = registerPort (*player, "out_right", JackPortIsOutput);

@@ -3,6 +3,7 @@
 #include "Polling.h"
 
 #include <atomic>
+#include <filesystem>
 #include <random>
 #include <stdexcept>
 #include <unistd.h>
@@ -17,30 +18,68 @@ namespace e2e
                + "-" + std::to_string (++counter);
     }
 
-    JackServer::JackServer (const std::filesystem::path& logDirectory)
-        : serverName (uniqueServerName())
+    std::string JackServer::uniqueClientName (const std::string& role)
     {
-        ProcessSpec spec;
-        spec.label = "jackd";
-        // -r: no real-time scheduling, which containers and CI runners rarely
-        // grant. -S: the server waits for every client each period rather than
-        // carrying on without a late one, so a loaded machine slows the graph
-        // down instead of dropping or repeating a block of the test signal.
-        spec.arguments = { "jackd", "-n", serverName, "-r", "-S",
-                           "-d", "dummy", "-r", std::to_string (sampleRate), "-p", std::to_string (periodFrames),
-                           "-C", "2", "-P", "2" };
-        spec.environment.set ("JACK_NO_AUDIO_RESERVATION", "1");
-        spec.logDirectory = logDirectory;
-        server = std::make_unique<Process> (spec);
+        static std::atomic<int> counter { 0 };
+        return "e2e-" + role + "-" + std::to_string (::getpid()) + "-" + std::to_string (++counter);
+    }
 
-        const bool ready = pollUntil (startupTimeout, [this]
+    JackServer::JackServer (const std::filesystem::path& logDirectory)
+    {
+        // jackd allows its driver thread about a second to start running and
+        // gives up otherwise, which a heavily loaded machine can make it do.
+        // A server that gave up is started again, under a new name.
+        constexpr int attempts = 3;
+        std::string failures;
+
+        for (int attempt = 1; attempt <= attempts; ++attempt)
         {
-            return ! server->isRunning() || JackClient::tryOpen (serverName, "velthorn-e2e-probe") != nullptr;
-        });
+            serverName = uniqueServerName();
 
-        if (! ready || ! server->isRunning())
-            throw std::runtime_error ("JACK server '" + serverName + "' did not accept a client within "
-                                      + std::to_string (startupTimeout.count()) + " ms\n" + server->report());
+            ProcessSpec spec;
+            spec.label = attempt == 1 ? "jackd" : "jackd-attempt" + std::to_string (attempt);
+            // -r: no real-time scheduling, which containers and CI runners
+            // rarely grant. -S: the server waits for every client each period
+            // rather than carrying on without a late one, so a loaded machine
+            // slows the graph down instead of dropping or repeating a block of
+            // the test signal.
+            spec.arguments = { "jackd", "-n", serverName, "-r", "-S",
+                               "-d", "dummy", "-r", std::to_string (sampleRate), "-p", std::to_string (periodFrames),
+                               "-C", "2", "-P", "2" };
+            spec.environment.set ("JACK_NO_AUDIO_RESERVATION", "1");
+            spec.logDirectory = logDirectory;
+            server = std::make_unique<Process> (spec);
+
+            const bool ready = pollUntil (startupTimeout, [this]
+            {
+                return ! server->isRunning() || JackClient::tryOpen (serverName, uniqueClientName ("probe")) != nullptr;
+            });
+
+            if (ready && server->isRunning())
+                return;
+
+            const bool gaveUp = ! server->isRunning();
+            server->stop();
+            failures += server->report();
+            removeLeftoversOf (serverName);
+
+            if (! gaveUp)
+                break;   // still running but not answering: trying again would not help
+        }
+
+        throw std::runtime_error ("no JACK server accepted a client within "
+                                  + std::to_string (startupTimeout.count()) + " ms\n" + failures);
+    }
+
+    void JackServer::removeLeftoversOf (const std::string& name)
+    {
+        // JACK names a client's semaphore /dev/shm/jack_sem.<uid>_<server>_<client>.
+        const auto prefix = "jack_sem." + std::to_string (::getuid()) + "_" + name + "_";
+        std::error_code error;
+
+        for (const auto& entry : std::filesystem::directory_iterator ("/dev/shm", error))
+            if (entry.path().filename().string().rfind (prefix, 0) == 0)
+                std::filesystem::remove (entry.path(), error);
     }
 
     JackServer::~JackServer()

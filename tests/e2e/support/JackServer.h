@@ -37,6 +37,16 @@ namespace e2e
         // Test thread.
         Process& process() noexcept { return *server; }
 
+        // Test thread: a client name no other live client on this machine
+        // uses, whichever server it is on ("e2e-<role>-<pid>-<n>"); see
+        // JackClientNamesLock for why that matters.
+        static std::string uniqueClientName (const std::string& role);
+
+        // Test thread: removes what clients of the named server left in
+        // /dev/shm (a client that dies after its server keeps its semaphore
+        // file there). Only for servers of ours, once all their clients ended.
+        static void removeLeftoversOf (const std::string& serverName);
+
         // Test thread: a client of this server; throws when it cannot connect.
         std::unique_ptr<JackClient> openClient (const std::string& clientName) const;
 

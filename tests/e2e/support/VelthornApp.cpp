@@ -45,6 +45,8 @@ namespace e2e
         const auto alsaConfig = logDirectory / "alsa-without-devices.conf";
         std::ofstream (alsaConfig).flush();
 
+        startupLock = std::make_unique<JackClientNamesLock>();
+
         ProcessSpec spec;
         spec.label = "velthorn";
         spec.arguments = { velthornBinary().string() };
@@ -87,6 +89,10 @@ namespace e2e
             return ! windows.empty();
         });
 
+        // The window is shown at the end of start-up, after the audio device
+        // was opened (or found missing): the app's JACK client exists by now.
+        startupLock.reset();
+
         if (windows.empty())
             throw std::runtime_error ("Velthorn showed no window titled \"Velthorn\" within "
                                       + std::to_string (timeout.count()) + " ms\n" + app->report());
@@ -102,7 +108,7 @@ namespace e2e
 
     ::testing::AssertionResult VelthornApp::waitForJackDevice (const JackServer& server, std::chrono::milliseconds timeout)
     {
-        const auto probe = server.openClient ("velthorn-e2e-observer");
+        const auto probe = server.openClient (JackServer::uniqueClientName ("observer"));
 
         const bool connected = pollUntil (timeout, [&]
         {
@@ -114,10 +120,23 @@ namespace e2e
         });
 
         if (connected && app->isRunning())
+        {
+            startupLock.reset();
             return ::testing::AssertionSuccess();
+        }
 
         return ::testing::AssertionFailure()
                << "Velthorn did not open the JACK device of server " << server.name() << " within "
                << timeout.count() << " ms; its ports:" << describeAppPorts (*probe) << "\n" << app->report();
+    }
+
+    std::optional<ExitStatus> VelthornApp::closeWithCloseButton (const AppWindow& window, std::chrono::milliseconds timeout)
+    {
+        // Closing the app's JACK client removes its socket path, which must not
+        // happen while another app's client is being opened.
+        const JackClientNamesLock lock;
+
+        window.clickCloseButton();
+        return app->waitForExit (timeout);
     }
 }

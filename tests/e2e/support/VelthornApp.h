@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppWindow.h"
+#include "JackClientNamesLock.h"
 #include "JackServer.h"
 #include "Polling.h"
 #include "Process.h"
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace e2e
@@ -20,14 +22,19 @@ namespace e2e
     // at the test's JACK server. ALSA is given a configuration without any
     // device, so whatever sound card the machine has stays out of the test and
     // the app meets exactly the devices the test provides. Stopped by its pid
-    // when this object goes. Test thread only.
+    // when this object goes.
+    //
+    // The app's JACK client name is fixed, so from its start until its window
+    // is up (its device is open by then) it holds the JackClientNamesLock,
+    // and so does a clean exit through closeWithCloseButton. Test thread only.
     class VelthornApp final
     {
     public:
         static constexpr int contentWidth = 800;
         static constexpr int contentHeight = 600;
 
-        // Test thread: starts the app; throws if the binary cannot be run.
+        // Test thread: takes the JackClientNamesLock, then starts the app;
+        // throws if the binary cannot be run.
         VelthornApp (const std::filesystem::path& home, const std::string& display,
                      const std::string& jackServerName, const std::filesystem::path& logDirectory);
         // Test thread: stops the app by its pid if it still runs.
@@ -57,9 +64,17 @@ namespace e2e
         ::testing::AssertionResult waitForJackDevice (const JackServer& server,
                                                       std::chrono::milliseconds timeout = startupTimeout);
 
+        // Test thread: clicks the window's close button and waits for the app
+        // to end by itself; empty if it is still running at the deadline.
+        std::optional<ExitStatus> closeWithCloseButton (const AppWindow& window,
+                                                        std::chrono::milliseconds timeout = shutdownTimeout);
+
     private:
         std::filesystem::path logDirectory;
         std::string display;
+        // Held from start-up until the app's JACK client is open; declared
+        // before `app`, so the app is stopped before it is released.
+        std::unique_ptr<JackClientNamesLock> startupLock;
         std::unique_ptr<Process> app;
     };
 }
