@@ -18,7 +18,9 @@ namespace e2e
     // and clean exit are taken one at a time across all tests on the machine,
     // while the tests themselves still run in parallel.
     //
-    // The kernel drops the lock when the holding process dies. Test thread only.
+    // The kernel drops the lock when the holding process dies. Within one
+    // process it nests: a second holder on the same thread just shares it.
+    // Test thread only.
     class JackClientNamesLock final
     {
     public:
@@ -31,7 +33,5 @@ namespace e2e
         JackClientNamesLock (const JackClientNamesLock&) = delete;
         JackClientNamesLock& operator= (const JackClientNamesLock&) = delete;
 
-    private:
-        int fd = -1;
     };
 }

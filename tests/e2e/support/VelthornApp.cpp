@@ -110,6 +110,13 @@ namespace e2e
     {
         const auto probe = server.openClient (JackServer::uniqueClientName ("observer"));
 
+        // However the wait ends, the app's JACK start-up is over by then.
+        struct ReleaseAtEnd
+        {
+            std::unique_ptr<JackClientNamesLock>& lock;
+            ~ReleaseAtEnd() { lock.reset(); }
+        } releaseAtEnd { startupLock };
+
         const bool connected = pollUntil (timeout, [&]
         {
             return ! app->isRunning()
@@ -120,10 +127,7 @@ namespace e2e
         });
 
         if (connected && app->isRunning())
-        {
-            startupLock.reset();
             return ::testing::AssertionSuccess();
-        }
 
         return ::testing::AssertionFailure()
                << "Velthorn did not open the JACK device of server " << server.name() << " within "
