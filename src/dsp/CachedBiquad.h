@@ -1,0 +1,133 @@
+#pragma once
+
+#include "BiquadSection.h"
+#include "FloatBits.h"
+
+#include <cmath>
+#include <cstdint>
+
+// A BiquadSection with its last design remembered. A design is a pure function
+// of its kind and its three inputs (the section's rate never changes), so a
+// design call whose kind and inputs have the same bit patterns as the last one
+// would write the same six coefficients again: it is skipped. The five
+// quotients b0/a0 ... a2/a0 that the literal step forms on every sample are
+// formed once per design instead, as the same doubles, and the step below uses
+// them in the same order, so every output and every history value is
+// bit-for-bit what BiquadSection::process gives (NaNs included, see process).
+//
+// Works on a section it does not own (one of EffectState's), whose history and
+// coefficients it keeps exactly as the literal path would; nothing else may
+// design that section while this object is in use, or the remembered design
+// would no longer describe it.
+//
+// The inline step is only to be compiled in the DSP library and its tests, which
+// build without contraction of multiply-add pairs.
+//
+// Audio thread only.
+class CachedBiquad final
+{
+public:
+    explicit CachedBiquad (BiquadSection& section) noexcept;
+
+    // The section's designs, each run only when it differs from the last one.
+    // The comparison is inline; the design itself is out of line.
+    inline void setLowPass (float frequency, float q)
+    {
+        if (changes (Design::lowPass, frequency, q, 0.0f))
+            designLowPass (frequency, q);
+    }
+
+    inline void setHighPass (float frequency, float q)
+    {
+        if (changes (Design::highPass, frequency, q, 0.0f))
+            designHighPass (frequency, q);
+    }
+
+    inline void setPeak (float frequency, float bandwidth, float gainDb)
+    {
+        if (changes (Design::peak, frequency, bandwidth, gainDb))
+            designPeak (frequency, bandwidth, gainDb);
+    }
+
+    inline void setLowShelf (float frequency, float slope, float gainDb)
+    {
+        if (changes (Design::lowShelf, frequency, slope, gainDb))
+            designLowShelf (frequency, slope, gainDb);
+    }
+
+    inline void setHighShelf (float frequency, float slope, float gainDb)
+    {
+        if (changes (Design::highShelf, frequency, slope, gainDb))
+            designHighShelf (frequency, slope, gainDb);
+    }
+
+    // One step of the section, exactly as BiquadSection::process. When the
+    // output is NaN the step is left to BiquadSection::process itself: which
+    // of two NaN operands a commutative operation passes on depends on the
+    // operand order the compiler chose, so only the literal code gives the
+    // literal NaN. A result that is not NaN never saw a NaN operand and has
+    // the same bits whatever the order.
+    inline float process (float x) noexcept
+    {
+        BiquadSection& s = section;
+
+        const double y = b0Quotient * static_cast<double> (x)
+                       + b1Quotient * static_cast<double> (s.x1)
+                       + b2Quotient * static_cast<double> (s.x2)
+                       - a1Quotient * static_cast<double> (s.y1)
+                       - a2Quotient * static_cast<double> (s.y2);
+        const float out = static_cast<float> (y);
+
+        if (std::isnan (out))
+            return s.process (x);
+
+        s.x0 = x;
+        s.y0 = out;
+        s.x2 = s.x1;
+        s.y2 = s.y1;
+        s.x1 = x;
+        s.y1 = out;
+        return out;
+    }
+
+    BiquadSection& getSection() const noexcept { return section; }
+
+private:
+    enum class Design : std::uint8_t
+    {
+        none,
+        lowPass,
+        highPass,
+        peak,
+        lowShelf,
+        highShelf
+    };
+
+    // True (and the new inputs remembered) when a design differs from the last one.
+    inline bool changes (Design design, float first, float second, float third) noexcept
+    {
+        using velthorn::dsp::bitsOf;
+        const std::uint32_t k0 = bitsOf (first), k1 = bitsOf (second), k2 = bitsOf (third);
+
+        if (design == lastDesign && k0 == lastInputs[0] && k1 == lastInputs[1] && k2 == lastInputs[2])
+            return false;
+
+        lastDesign = design;
+        lastInputs[0] = k0;
+        lastInputs[1] = k1;
+        lastInputs[2] = k2;
+        return true;
+    }
+
+    void designLowPass (float frequency, float q);
+    void designHighPass (float frequency, float q);
+    void designPeak (float frequency, float bandwidth, float gainDb);
+    void designLowShelf (float frequency, float slope, float gainDb);
+    void designHighShelf (float frequency, float slope, float gainDb);
+    void refreshQuotients() noexcept;
+
+    BiquadSection& section;
+    double b0Quotient = 0.0, b1Quotient = 0.0, b2Quotient = 0.0, a1Quotient = 0.0, a2Quotient = 0.0;
+    Design lastDesign = Design::none;
+    std::uint32_t lastInputs[3] = {};
+};

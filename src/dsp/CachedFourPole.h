@@ -1,0 +1,91 @@
+#pragma once
+
+#include "FloatBits.h"
+#include "FourPoleFilter.h"
+
+#include <cmath>
+#include <cstdint>
+
+// A FourPoleFilter with its last design remembered. The design is a pure
+// function of frequency, gain and damping (the rate never changes), so a
+// design call whose three inputs have the same bit patterns as the last one is
+// skipped. The step below is FourPoleFilter::process written out inline, with
+// the coefficients held as the doubles the literal step converts them to on
+// every sample; it keeps the runaway guard: an output beyond runawayLimit, or
+// a NaN, clears the history and gives 0.
+//
+// Works on a filter it does not own (one of EffectState's); nothing else may
+// design that filter while this object is in use.
+//
+// The inline step is only to be compiled in the DSP library and its tests, which
+// build without contraction of multiply-add pairs.
+//
+// Audio thread only.
+class CachedFourPole final
+{
+public:
+    explicit CachedFourPole (FourPoleFilter& filter) noexcept;
+
+    // The filter's design, run only when its inputs differ from the last ones.
+    inline void setParameters (float frequency, float gainDb, float damping)
+    {
+        using velthorn::dsp::bitsOf;
+        const std::uint32_t k0 = bitsOf (frequency), k1 = bitsOf (gainDb), k2 = bitsOf (damping);
+
+        if (designed && k0 == lastInputs[0] && k1 == lastInputs[1] && k2 == lastInputs[2])
+            return;
+
+        designed = true;
+        lastInputs[0] = k0;
+        lastInputs[1] = k1;
+        lastInputs[2] = k2;
+        design (frequency, gainDb, damping);
+    }
+
+    // One step of the filter, exactly as FourPoleFilter::process. A NaN
+    // never leaves it (the guard turns it into a restart from silence), so
+    // its bits cannot depend on operand order.
+    inline float process (float x) noexcept
+    {
+        FourPoleFilter& f = filter;
+        f.x0 = x;
+
+        const float d1 = -f.y1;
+        const float d2 = f.y2 - 2.0f * f.y1;
+        const float d3 = 3.0f * f.y2 - 3.0f * f.y1 - f.y3;
+        const float d4 = f.y4 - 4.0f * f.y3 + 6.0f * f.y2 - 4.0f * f.y1;
+
+        const double sum = b * (static_cast<double> (f.x0) - 2.0 * static_cast<double> (f.x1) + static_cast<double> (f.x2))
+                         - c1 * static_cast<double> (d1)
+                         - c2 * static_cast<double> (d2)
+                         - c3 * static_cast<double> (d3)
+                         - c4 * static_cast<double> (d4);
+        f.y0 = static_cast<float> (norm * sum);
+
+        if (! (std::fabs (f.y0) <= FourPoleFilter::runawayLimit))
+        {
+            f.y0 = f.y1 = f.y2 = f.y3 = f.y4 = 0.0f;
+            f.x0 = f.x1 = f.x2 = 0.0f;
+            return 0.0f;
+        }
+
+        f.y4 = f.y3;
+        f.y3 = f.y2;
+        f.y2 = f.y1;
+        f.y1 = f.y0;
+        f.x2 = f.x1;
+        f.x1 = f.x0;
+        return f.y0;
+    }
+
+    FourPoleFilter& getFilter() const noexcept { return filter; }
+
+private:
+    void design (float frequency, float gainDb, float damping);
+    void refreshCoefficients() noexcept;
+
+    FourPoleFilter& filter;
+    double c1 = 0.0, c2 = 0.0, c3 = 0.0, c4 = 0.0, b = 0.0, norm = 0.0;
+    bool designed = false;
+    std::uint32_t lastInputs[3] = {};
+};
