@@ -17,6 +17,10 @@ namespace
 
     TEST_F (AudioProcessingTest, FirstStartOpensJackAndOutputsWhatTheEngineComputes)
     {
+        ASSERT_FALSE (std::filesystem::exists (e2e::VelthornApp::commonSettingsFile()))
+            << "this machine has an all-users settings file, which every start reads as a fallback; "
+               "a first start cannot be tested here";
+
         auto& jack = startJack();
         auto& app = launchApp();
 

@@ -70,6 +70,11 @@ namespace e2e
         return home / ".Velthorn" / "Velthorn.settings";
     }
 
+    std::filesystem::path VelthornApp::commonSettingsFile()
+    {
+        return "/var/.Velthorn/Velthorn.settings";
+    }
+
     std::string VelthornApp::jackPort (const std::string& shortName)
     {
         return "Velthorn:" + shortName;

@@ -46,6 +46,11 @@ namespace e2e
         // Test thread: where the app keeps its settings for a given HOME.
         static std::filesystem::path settingsFileIn (const std::filesystem::path& home);
 
+        // Test thread: the all-users settings file the framework consults when
+        // a key is missing from the per-user one. HOME cannot redirect it, so
+        // tests can only check that the machine has none.
+        static std::filesystem::path commonSettingsFile();
+
         // Test thread: "Velthorn:<port>", the app's JACK ports (in_1, in_2, out_1, out_2).
         static std::string jackPort (const std::string& shortName);
 
