@@ -1,20 +1,27 @@
 #include "ArtworkSet.h"
 
+#include "AboutPainter.h"
+#include "BackgroundPainter.h"
 #include "FontBook.h"
 #include "KnobPainter.h"
 #include "MeterPainter.h"
+#include "PanelLayout.h"
+#include "PedalPainter.h"
 #include "SwitchPainter.h"
 
 namespace velthorn::artwork
 {
 
-std::vector<Artwork> renderArtworkSet (const FontBook&)
+std::vector<Artwork> renderArtworkSet (const FontBook& fonts)
 {
     std::vector<Artwork> set;
-    set.push_back ({ "largeKnobStrip.png", KnobPainter (16.5).renderStrip (40, 31).toImage() });
-    set.push_back ({ "smallKnobStrip.png", KnobPainter (12.2).renderStrip (30, 31).toImage() });
+    set.push_back ({ "backgroundPicture.png", BackgroundPainter (fonts).render().toImage() });
+    set.push_back ({ "largeKnobStrip.png", KnobPainter (layout::largeKnobRadius).renderStrip (40, 31).toImage() });
+    set.push_back ({ "smallKnobStrip.png", KnobPainter (layout::smallKnobRadius).renderStrip (30, 31).toImage() });
     set.push_back ({ "meterStrip.png", MeterPainter().renderStrip (30, 110, 31).toImage() });
     set.push_back ({ "switchStrip.png", SwitchPainter().renderStrip (30, 60).toImage() });
+    set.push_back ({ "wahPedalStrip.png", PedalPainter (150, 300).renderStrip (30).toImage() });
+    set.push_back ({ "aboutPicture.png", AboutPainter (fonts).render().toImage() });
     return set;
 }
 

@@ -49,6 +49,12 @@ void Canvas::paint (juce::Rectangle<int> area, int oversampling, const Shader& s
 
 void Canvas::paintMask (const juce::Image& mask, int dx, int dy, Rgb colour, double opacity)
 {
+    paintMask (mask, dx, dy, [colour] (int, int) { return colour; }, opacity);
+}
+
+void Canvas::paintMask (const juce::Image& mask, int dx, int dy,
+                        const std::function<Rgb (int x, int y)>& colour, double opacity)
+{
     const juce::Image::BitmapData data (mask, juce::Image::BitmapData::readOnly);
 
     for (int y = 0; y < mask.getHeight(); ++y)
@@ -63,7 +69,7 @@ void Canvas::paintMask (const juce::Image& mask, int dx, int dy, Rgb colour, dou
             const auto coverage = data.getPixelColour (x, y).getFloatAlpha() * opacity;
 
             if (coverage > 0.0)
-                setPixel (tx, ty, Rgba::withAlpha (colour, coverage).over (getPixel (tx, ty)));
+                setPixel (tx, ty, Rgba::withAlpha (colour (tx, ty), coverage).over (getPixel (tx, ty)));
         }
     }
 }
@@ -74,6 +80,22 @@ void Canvas::paintCanvas (const Canvas& other, int dx, int dy)
         for (int x = 0; x < other.width; ++x)
             if (x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
                 setPixel (x + dx, y + dy, other.getPixel (x, y).over (getPixel (x + dx, y + dy)));
+}
+
+void Canvas::fadeFrameBorders (int frameHeight, double fadeWidth)
+{
+    for (int y = 0; y < height; ++y)
+    {
+        const auto inFrame = y % frameHeight;
+
+        for (int x = 0; x < width; ++x)
+        {
+            const auto d = std::min ({ x + 0.5, width - x - 0.5, inFrame + 0.5, frameHeight - inFrame - 0.5 });
+            const auto k = smoothstep (0.5, 0.5 + fadeWidth, d);
+            const auto c = getPixel (x, y);
+            setPixel (x, y, { c.r * k, c.g * k, c.b * k, c.a * k });
+        }
+    }
 }
 
 static juce::uint8 toByte (double v) noexcept

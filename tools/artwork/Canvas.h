@@ -36,8 +36,17 @@ public:
         the canvas, the mask's top-left corner at (dx, dy). */
     void paintMask (const juce::Image& mask, int dx, int dy, Rgb colour, double opacity);
 
+    /** As above, with the colour chosen per canvas pixel. */
+    void paintMask (const juce::Image& mask, int dx, int dy,
+                    const std::function<Rgb (int x, int y)>& colour, double opacity);
+
     /** Lays another canvas over this one at (dx, dy). */
     void paintCanvas (const Canvas& other, int dx, int dy);
+
+    /** Fades everything out towards the edges of each frame of a vertical strip, so
+        the outermost pixels are fully transparent and no shadow or glow ends in a
+        visible seam where the control's bounds cut it off. */
+    void fadeFrameBorders (int frameHeight, double fadeWidth);
 
     /** Quantises to 8-bit premultiplied ARGB, which the PNG writer stores as
         non-interlaced 8-bit RGBA. */

@@ -17,9 +17,9 @@ KnobPainter::KnobPainter (double outerRadius)
       pointerInner (outerRadius * 0.16),
       pointerOuter (outerRadius * 0.74 - std::max (0.9, outerRadius * 0.085) * 0.6),
       pointerHalfWidth (std::max (0.85, outerRadius * 0.065)),
-      shadowOffsetX (outerRadius * 0.07),
-      shadowOffsetY (outerRadius * 0.11),
-      shadowSoftness (std::max (1.4, outerRadius * 0.13)),
+      shadowOffsetX (outerRadius * 0.06),
+      shadowOffsetY (outerRadius * 0.09),
+      shadowSoftness (std::max (1.2, outerRadius * 0.09)),
       knurls (outerRadius > 14.0 ? 30 : 24)
 {
 }
@@ -123,6 +123,7 @@ Canvas KnobPainter::renderStrip (int frameSize, int frames) const
         });
     }
 
+    canvas.fadeFrameBorders (frameSize, 1.5);
     return canvas;
 }
 

@@ -85,7 +85,9 @@ Rgba LampPainter::halo (double x, double y, Hue hue, double level) const noexcep
 
     const auto r = std::sqrt (x * x + y * y);
     const auto beyond = std::max (0.0, r - lens * 0.6);
-    const auto strength = level * 0.60 * std::exp (-beyond / (lens * 0.95));
+    // The glow ends within a few lens radii instead of trailing off forever.
+    const auto reach = 1.0 - smoothstep (lens * 1.6, lens * 3.2, beyond);
+    const auto strength = level * 0.60 * std::exp (-beyond / (lens * 0.95)) * reach;
     const auto colour = coloursFor (hue).rim;
 
     // Light adds to what it falls on: much colour, little coverage.

@@ -21,8 +21,9 @@ Canvas MeterPainter::renderStrip (int width, int height, int frames) const
     Canvas canvas (width, height * frames);
 
     const auto cx = width * 0.5;
-    const auto railHalfWidth = 8.0, railHalfHeight = height * 0.5 - 1.5;
-    const auto pitch = (height - 2.0 * 6.2) / (lampCount - 1);
+    const auto railHalfWidth = 8.0, railHalfHeight = height * 0.5 - 3.5;
+    const auto margin = 8.0;
+    const auto pitch = (height - 2.0 * margin) / (lampCount - 1);
     const LampPainter lamp (3.25, 1.05);
 
     const auto rail = [=] (double x, double y)
@@ -40,7 +41,7 @@ Canvas MeterPainter::renderStrip (int width, int height, int frames) const
         for (int k = 0; k < lampCount; ++k)
             levels[k] = lampLevel (k, frame, frames);
 
-        const auto lampCentreY = [=] (int k) { return top + height - 6.2 - k * pitch; };
+        const auto lampCentreY = [=] (int k) { return top + height - margin - k * pitch; };
         const auto hueOf = [] (int k)
         {
             return k >= lampCount - redLamps ? LampPainter::Hue::red : LampPainter::Hue::yellow;
@@ -51,8 +52,8 @@ Canvas MeterPainter::renderStrip (int width, int height, int frames) const
             const auto px = x - cx, py = y - cy;
 
             // Shadow of the rail on the panel.
-            const auto shadowDistance = rail (px - 0.8, py - 1.3);
-            Rgba result = Rgba::withAlpha (Rgb (0.0), 0.5 * (1.0 - smoothstep (-1.2, 1.8, shadowDistance)));
+            const auto shadowDistance = rail (px - 0.6, py - 1.0);
+            Rgba result = Rgba::withAlpha (Rgb (0.0), 0.5 * (1.0 - smoothstep (-1.2, 1.4, shadowDistance)));
 
             const auto d = rail (px, py);
 
@@ -93,6 +94,7 @@ Canvas MeterPainter::renderStrip (int width, int height, int frames) const
         });
     }
 
+    canvas.fadeFrameBorders (height, 1.5);
     return canvas;
 }
 

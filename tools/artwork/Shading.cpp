@@ -41,6 +41,14 @@ namespace shading
         return c;
     }
 
+    Rgb blurredEnvironment (Vec3 r) noexcept
+    {
+        r = r.normalised();
+        const auto sky = smoothstep (-0.9, 0.2, -r.y);
+        const auto key = std::max (0.0, r.dot (lightDirection()));
+        return mix (Rgb (0.16, 0.16, 0.17), Rgb (0.52, 0.53, 0.55), sky) + Rgb (0.25) * (key * key);
+    }
+
     Rgb brushedMetal (Vec3 n, Vec3 t, Rgb albedo, double sheen) noexcept
     {
         const auto l = lightDirection();
@@ -60,7 +68,7 @@ namespace shading
         c = c + Rgb (1.0, 0.99, 0.97) * (spec * sheen * (diffuse > 0.0 ? 1.0 : 0.3));
 
         const auto r = (-v).reflectedAbout (n);
-        c = c + environment (r) * (0.12 * sheen);
+        c = c + blurredEnvironment (r) * (0.14 * sheen);
         return c;
     }
 

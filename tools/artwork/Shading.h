@@ -21,6 +21,9 @@ namespace shading
     /** What a mirror would show in direction r. */
     Rgb environment (Vec3 r) noexcept;
 
+    /** The surround as a rough, brushed surface sees it: no sharp light sources. */
+    Rgb blurredEnvironment (Vec3 r) noexcept;
+
     /** Brushed metal: a diffuse base plus an anisotropic highlight stretched
         across the brushing direction (tangent, in the surface plane). */
     Rgb brushedMetal (Vec3 normal, Vec3 tangent, Rgb albedo, double sheen) noexcept;

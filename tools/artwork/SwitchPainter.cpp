@@ -24,7 +24,7 @@ Canvas SwitchPainter::renderStrip (int width, int height) const
     const auto lampPos = lampCentre (width, height);
     const juce::Point<double> switchPos (width * 0.5, height * 0.685);
 
-    const auto nutInner = 10.6;     // centre to flat side
+    const auto nutInner = 10.2;     // centre to flat side
     const auto plungerRadius = 6.6;
     const auto bushingRadius = 7.6;
 
@@ -44,7 +44,7 @@ Canvas SwitchPainter::renderStrip (int width, int height) const
             const auto shadowLamp = std::sqrt ((lx - 0.8) * (lx - 0.8) + (ly - 1.3) * (ly - 1.3)) - lamp.getOuterRadius();
             const auto shadowNut = nut (sx - 1.0, sy - 1.6);
             const auto shadowDistance = std::min (shadowLamp, shadowNut);
-            Rgba result = Rgba::withAlpha (Rgb (0.0), 0.55 * (1.0 - smoothstep (-1.4, 2.0, shadowDistance)));
+            Rgba result = Rgba::withAlpha (Rgb (0.0), 0.55 * (1.0 - smoothstep (-1.4, 1.6, shadowDistance)));
 
             const auto d = nut (sx, sy);
 
@@ -100,6 +100,7 @@ Canvas SwitchPainter::renderStrip (int width, int height) const
         });
     }
 
+    canvas.fadeFrameBorders (height, 1.5);
     return canvas;
 }
 
