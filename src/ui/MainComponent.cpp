@@ -1,34 +1,134 @@
 #include "MainComponent.h"
 
+#include "AboutComponent.h"
 #include "SettingsStore.h"
+#include "VelthornAssets.h"
 
 namespace
 {
     const char* const deviceStateKey = "audioDeviceState";
+    const char* const creditText = "velthorn.audio";
+    const char* const creditUrl = "https://velthorn.audio";
+
+    constexpr auto relaxed = std::memory_order_relaxed;
+
+    enum MenuItem
+    {
+        audioSettingsItem = 1,
+        aboutItem = 2,
+        quitItem = 3
+    };
 
     juce::PropertiesFile& userSettings()
     {
         // Opened and read on first use.
         return *SettingsStore::getInstance()->properties.getUserSettings();
     }
+
+    juce::Image decode (const char* data, int size)
+    {
+        return juce::ImageFileFormat::loadFrom (data, static_cast<size_t> (size));
+    }
 }
 
 MainComponent::MainComponent()
 {
+    largeKnobImage = decode (VelthornAssets::largeKnobStrip_png, VelthornAssets::largeKnobStrip_pngSize);
+    smallKnobImage = decode (VelthornAssets::smallKnobStrip_png, VelthornAssets::smallKnobStrip_pngSize);
+    wahPedalImage = decode (VelthornAssets::wahPedalStrip_png, VelthornAssets::wahPedalStrip_pngSize);
+    switchImage = decode (VelthornAssets::switchStrip_png, VelthornAssets::switchStrip_pngSize);
+    meterImage = decode (VelthornAssets::meterStrip_png, VelthornAssets::meterStrip_pngSize);
+    backgroundImage = decode (VelthornAssets::backgroundPicture_png, VelthornAssets::backgroundPicture_pngSize);
+
+    auto makeSlider = [this] (const char* name, const juce::Image& strip, int frames)
+    {
+        auto slider = std::make_unique<FilmstripSlider> (name);
+        addAndMakeVisible (*slider);
+        slider->setRange (0.0, 1.0, 0.01);
+        slider->setSliderStyle (juce::Slider::RotaryVerticalDrag);
+        slider->setStripImage (strip, false, frames);
+        slider->setTextBoxStyle (juce::Slider::NoTextBox, false, 80, 20);
+        // Shows only if a picture failed to decode and the framework draws.
+        slider->setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0x7f000000));
+        slider->addListener (this);
+        return slider;
+    };
+
+    distGainSlider = makeSlider ("distGainSlider", largeKnobImage, 31);
+    ampDrvSlider = makeSlider ("ampDrvSlider", largeKnobImage, 31);
+    delAmSlider = makeSlider ("delAmSlider", largeKnobImage, 31);
+    mastSlider = makeSlider ("mastSlider", largeKnobImage, 31);
+    distFreqSlider = makeSlider ("distFreqSlider", smallKnobImage, 31);
+    ampLoSlider = makeSlider ("ampLoSlider", smallKnobImage, 31);
+    delTmeSlider = makeSlider ("delTmeSlider", smallKnobImage, 31);
+    ampMidSlider = makeSlider ("ampMidSlider", smallKnobImage, 31);
+    ampHiSlider = makeSlider ("ampHiSlider", smallKnobImage, 31);
+    wahFreqSlider = makeSlider ("wahFreqSlider", wahPedalImage, 30);
+    wahResSlider = makeSlider ("wahResSlider", smallKnobImage, 31);
+    wahGainSlider = makeSlider ("wahGainSlider", smallKnobImage, 31);
+
+    // The meter is display only: it goes up to 1.33 so a hot signal shows its
+    // last frame, and ten million pixels of drag for its range keep the mouse
+    // from moving it. It has no listener.
+    outputLevelSlider = std::make_unique<FilmstripSlider> ("outputLevelSlider");
+    addAndMakeVisible (*outputLevelSlider);
+    outputLevelSlider->setRange (0.0, 1.33, 0.01);
+    outputLevelSlider->setSliderStyle (juce::Slider::RotaryHorizontalDrag);
+    outputLevelSlider->setMouseDragSensitivity (10000000);
+    outputLevelSlider->setStripImage (meterImage, false, 31);
+    outputLevelSlider->setTextBoxStyle (juce::Slider::NoTextBox, false, 80, 20);
+    outputLevelSlider->setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0x7f000000));
+
+    auto makeSwitch = [this] (const char* name)
+    {
+        auto button = std::make_unique<ImageToggleButton> (name);
+        addAndMakeVisible (*button);
+        button->setButtonText ({});   // a framework button would show its name
+        button->setStripImage (switchImage, false);
+        button->addListener (this);
+        return button;
+    };
+
+    distButton = makeSwitch ("distButton");
+    ampButton = makeSwitch ("ampButton");
+    delButton = makeSwitch ("delButton");
+    mastButton = makeSwitch ("mastButton");
+    wahButton = makeSwitch ("wahButton");
+
+    // The framework's hyperlink opens the address itself; the panel does not listen.
+    creditLink = std::make_unique<juce::HyperlinkButton> (creditText, juce::URL (creditUrl));
+    addAndMakeVisible (*creditLink);
+    creditLink->setTooltip (creditUrl);
+    creditLink->setButtonText (creditText);
+    creditLink->setColour (juce::HyperlinkButton::textColourId, juce::Colour (0xccaeaeae));
+
+    fileButton = std::make_unique<juce::TextButton> ("fileButton", juce::String());
+    addAndMakeVisible (*fileButton);
+    fileButton->setButtonText ("File");
+    fileButton->addListener (this);
+    fileButton->setColour (juce::TextButton::buttonColourId, juce::Colour (0x00bbbbff));
+    fileButton->setColour (juce::TextButton::buttonOnColourId, juce::Colour (0x004444ff));
+    fileButton->setColour (juce::TextButton::textColourOnId, juce::Colour (0xccaeaeae));
+    fileButton->setColour (juce::TextButton::textColourOffId, juce::Colour (0xccaeaeae));
+
     setSize (800, 600);
 
     // A missing, empty or malformed saved state reads as nothing, and the
     // device manager then opens its default devices.
-    const std::unique_ptr<juce::XmlElement> savedState (userSettings().getXmlValue (deviceStateKey));
+    std::unique_ptr<juce::XmlElement> savedState (userSettings().getXmlValue (deviceStateKey));
 
     audioMidiHandler = std::make_unique<AudioMidiHandler>();
 
-    // With no device at all the error text is all we would get; the panel
+    // With no device at all the error text is all we would get: the panel
     // runs silently until a device is chosen in the settings dialog.
     deviceManager.initialise (2, 2, savedState.get(), true, juce::String(), nullptr);
+    savedState = nullptr;
 
     deviceManager.addAudioCallback (audioMidiHandler.get());
     deviceManager.addMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
+
+    // The controls stand at their minimum and off until this first fires.
+    startTimer (50);
 }
 
 MainComponent::~MainComponent()
@@ -38,15 +138,158 @@ MainComponent::~MainComponent()
     deviceManager.removeAudioCallback (audioMidiHandler.get());
     deviceManager.removeMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
     audioMidiHandler = nullptr;
+
+    distGainSlider = nullptr;
+    ampDrvSlider = nullptr;
+    delAmSlider = nullptr;
+    mastSlider = nullptr;
+    distFreqSlider = nullptr;
+    ampLoSlider = nullptr;
+    delTmeSlider = nullptr;
+    ampMidSlider = nullptr;
+    ampHiSlider = nullptr;
+    wahFreqSlider = nullptr;
+    wahResSlider = nullptr;
+    wahGainSlider = nullptr;
+    outputLevelSlider = nullptr;
+    distButton = nullptr;
+    ampButton = nullptr;
+    delButton = nullptr;
+    mastButton = nullptr;
+    wahButton = nullptr;
+    creditLink = nullptr;
+    fileButton = nullptr;
+
+    largeKnobImage = {};
+    smallKnobImage = {};
+    wahPedalImage = {};
+    switchImage = {};
+    backgroundImage = {};
+    meterImage = {};
 }
 
 void MainComponent::paint (juce::Graphics& g)
 {
-    g.fillAll (juce::Colours::white);
+    g.fillAll (juce::Colour (0xffffffff));
+    g.drawImage (backgroundImage, 0, 0, 800, 600,
+                 0, 0, backgroundImage.getWidth(), backgroundImage.getHeight(), false);
 }
 
 void MainComponent::resized()
 {
+    distGainSlider->setBounds (110, 170, 40, 40);
+    ampDrvSlider->setBounds (210, 170, 40, 40);
+    delAmSlider->setBounds (310, 170, 40, 40);
+    mastSlider->setBounds (410, 170, 40, 40);
+    distFreqSlider->setBounds (115, 250, 30, 30);
+    ampLoSlider->setBounds (215, 250, 30, 30);
+    delTmeSlider->setBounds (315, 250, 30, 30);
+    ampMidSlider->setBounds (215, 310, 30, 30);
+    ampHiSlider->setBounds (215, 370, 30, 30);
+    wahFreqSlider->setBounds (540, 130, 150, 300);
+    wahResSlider->setBounds (570, 430, 30, 30);
+    wahGainSlider->setBounds (635, 430, 30, 30);
+    outputLevelSlider->setBounds (415, 250, 30, 110);
+    distButton->setBounds (115, 430, 30, 60);
+    ampButton->setBounds (215, 430, 30, 60);
+    delButton->setBounds (315, 430, 30, 60);
+    mastButton->setBounds (415, 430, 30, 60);
+    wahButton->setBounds (515, 150, 30, 60);
+    creditLink->setBounds (634, 572, 168, 24);
+    fileButton->setBounds (0, 2, 48, 24);
+}
+
+void MainComponent::sliderValueChanged (juce::Slider* slider)
+{
+    // The engine does all scaling: knobs send their plain 0..1 value.
+    const std::pair<const FilmstripSlider*, int> targets[] = {
+        { distGainSlider.get(), 7 }, { ampDrvSlider.get(), 10 }, { delAmSlider.get(), 1 },
+        { mastSlider.get(), 15 },    { distFreqSlider.get(), 8 }, { ampLoSlider.get(), 11 },
+        { delTmeSlider.get(), 0 },   { ampMidSlider.get(), 12 },  { ampHiSlider.get(), 13 },
+        { wahFreqSlider.get(), 3 },  { wahResSlider.get(), 4 },   { wahGainSlider.get(), 5 },
+    };
+
+    for (const auto& [target, index] : targets)
+    {
+        if (slider == target)
+        {
+            audioMidiHandler->setParameter (index, static_cast<float> (slider->getValue()));
+            return;
+        }
+    }
+}
+
+void MainComponent::buttonClicked (juce::Button* button)
+{
+    // The click has already flipped the switch's state.
+    const std::pair<const ImageToggleButton*, int> switches[] = {
+        { distButton.get(), 9 }, { ampButton.get(), 14 }, { delButton.get(), 2 },
+        { mastButton.get(), 17 }, { wahButton.get(), 6 },
+    };
+
+    for (const auto& [target, index] : switches)
+    {
+        if (button == target)
+        {
+            audioMidiHandler->setParameter (index, button->getToggleState() ? 1.0f : 0.0f);
+            return;
+        }
+    }
+
+    if (button == fileButton.get())
+        showFileMenu();
+}
+
+void MainComponent::showFileMenu()
+{
+    juce::PopupMenu menu;
+    menu.addItem (audioSettingsItem, "Audio Settings");
+    menu.addItem (aboutItem, "About");
+    menu.addSeparator();
+    menu.addItem (quitItem, "Quit");
+
+    switch (menu.show())
+    {
+        case audioSettingsItem: showAudioSettings(); break;
+        case aboutItem:         showAboutDialog (*this); break;
+        case quitItem:          juce::JUCEApplication::quit(); break;
+        default:                break;   // dismissed
+    }
+}
+
+void MainComponent::timerCallback()
+{
+    const auto& engine = *audioMidiHandler;
+
+    // Without notification: nothing flows back to the engine, so a MIDI value
+    // such as 64/127 stays exact in the engine while its knob shows 0.50.
+    auto show = [] (juce::Slider& slider, float value)
+    {
+        slider.setValue (static_cast<double> (value), juce::dontSendNotification);
+    };
+    auto light = [] (juce::Button& button, int32_t value)
+    {
+        button.setToggleState (value != 0, juce::dontSendNotification);
+    };
+
+    show (*delTmeSlider, engine.delTme.load (relaxed));
+    show (*delAmSlider, engine.delAm.load (relaxed));
+    light (*delButton, engine.delOn.load (relaxed));
+    show (*wahFreqSlider, engine.wahFreq.load (relaxed));
+    show (*wahResSlider, engine.wahRes.load (relaxed));
+    show (*wahGainSlider, engine.wahGain.load (relaxed));
+    light (*wahButton, engine.wahOn.load (relaxed));
+    show (*distGainSlider, engine.distGain.load (relaxed));
+    show (*distFreqSlider, engine.distFreq.load (relaxed));
+    light (*distButton, engine.distOn.load (relaxed));
+    show (*ampDrvSlider, engine.ampDrv.load (relaxed));
+    show (*ampLoSlider, engine.ampLo.load (relaxed));
+    show (*ampMidSlider, engine.ampMid.load (relaxed));
+    show (*ampHiSlider, engine.ampHi.load (relaxed));
+    light (*ampButton, engine.ampOn.load (relaxed));
+    show (*mastSlider, engine.mast.load (relaxed));
+    show (*outputLevelSlider, engine.peakLevel.load (relaxed));
+    light (*mastButton, engine.mastOn.load (relaxed));
 }
 
 void MainComponent::showAudioSettings()

@@ -1,0 +1,259 @@
+#include "MainComponent.h"
+#include "SettingsStore.h"
+#include "VelthornAssets.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace
+{
+    // The panel reads and writes the per-user settings file, so every run of
+    // these tests gets a home folder of its own.
+    class MainComponentTest : public ::testing::Test
+    {
+    protected:
+        static void SetUpTestSuite()
+        {
+            home = std::make_unique<juce::TemporaryFile>();
+            home->getFile().createDirectory();
+            ::setenv ("HOME", home->getFile().getFullPathName().toRawUTF8(), 1);
+
+            juce::PropertiesFile::Options options;
+            options.applicationName = "Velthorn";
+            options.filenameSuffix = "settings";
+            options.osxLibrarySubFolder = "Preferences";
+            SettingsStore::getInstance()->properties.setStorageParameters (options);
+        }
+
+        static void TearDownTestSuite()
+        {
+            SettingsStore::deleteInstance();
+            home->getFile().deleteRecursively();
+            home = nullptr;
+        }
+
+        template <typename Control>
+        Control& control (const juce::String& name)
+        {
+            for (auto* child : panel.getChildren())
+                if (child->getName() == name)
+                    if (auto* typed = dynamic_cast<Control*> (child))
+                        return *typed;
+
+            ADD_FAILURE() << "no control named " << name;
+            throw std::runtime_error ("missing control");
+        }
+
+        AudioMidiHandler& engine() { return *panel.audioMidiHandler; }
+
+        static std::unique_ptr<juce::TemporaryFile> home;
+        MainComponent panel;
+    };
+
+    std::unique_ptr<juce::TemporaryFile> MainComponentTest::home;
+
+    struct Layout
+    {
+        const char* name;
+        int x, y, width, height;
+    };
+
+    // Creation order, which is also the stacking order.
+    const Layout layout[] = {
+        { "distGainSlider", 110, 170, 40, 40 },    { "ampDrvSlider", 210, 170, 40, 40 },
+        { "delAmSlider", 310, 170, 40, 40 },       { "mastSlider", 410, 170, 40, 40 },
+        { "distFreqSlider", 115, 250, 30, 30 },    { "ampLoSlider", 215, 250, 30, 30 },
+        { "delTmeSlider", 315, 250, 30, 30 },      { "ampMidSlider", 215, 310, 30, 30 },
+        { "ampHiSlider", 215, 370, 30, 30 },       { "wahFreqSlider", 540, 130, 150, 300 },
+        { "wahResSlider", 570, 430, 30, 30 },      { "wahGainSlider", 635, 430, 30, 30 },
+        { "outputLevelSlider", 415, 250, 30, 110 }, { "distButton", 115, 430, 30, 60 },
+        { "ampButton", 215, 430, 30, 60 },         { "delButton", 315, 430, 30, 60 },
+        { "mastButton", 415, 430, 30, 60 },        { "wahButton", 515, 150, 30, 60 },
+        { "velthorn.audio", 634, 572, 168, 24 },   { "fileButton", 0, 2, 48, 24 },
+    };
+
+    struct KnobIndex
+    {
+        const char* name;
+        int index;
+        std::atomic<float> AudioMidiHandler::* member;
+    };
+
+    const KnobIndex knobs[] = {
+        { "distGainSlider", 7, &AudioMidiHandler::distGain }, { "ampDrvSlider", 10, &AudioMidiHandler::ampDrv },
+        { "delAmSlider", 1, &AudioMidiHandler::delAm },       { "mastSlider", 15, &AudioMidiHandler::mast },
+        { "distFreqSlider", 8, &AudioMidiHandler::distFreq }, { "ampLoSlider", 11, &AudioMidiHandler::ampLo },
+        { "delTmeSlider", 0, &AudioMidiHandler::delTme },     { "ampMidSlider", 12, &AudioMidiHandler::ampMid },
+        { "ampHiSlider", 13, &AudioMidiHandler::ampHi },      { "wahFreqSlider", 3, &AudioMidiHandler::wahFreq },
+        { "wahResSlider", 4, &AudioMidiHandler::wahRes },     { "wahGainSlider", 5, &AudioMidiHandler::wahGain },
+    };
+
+    struct SwitchIndex
+    {
+        const char* name;
+        std::atomic<int32_t> AudioMidiHandler::* member;
+    };
+
+    const SwitchIndex switches[] = {
+        { "distButton", &AudioMidiHandler::distOn }, { "ampButton", &AudioMidiHandler::ampOn },
+        { "delButton", &AudioMidiHandler::delOn },   { "mastButton", &AudioMidiHandler::mastOn },
+        { "wahButton", &AudioMidiHandler::wahOn },
+    };
+}
+
+TEST_F (MainComponentTest, ControlsStandInTheirPlacesAndStackingOrder)
+{
+    EXPECT_EQ (panel.getWidth(), 800);
+    EXPECT_EQ (panel.getHeight(), 600);
+    ASSERT_EQ (panel.getNumChildComponents(), 20);
+
+    for (int i = 0; i < 20; ++i)
+    {
+        const auto& expected = layout[i];
+        auto* child = panel.getChildComponent (i);
+        EXPECT_EQ (child->getName(), juce::String (expected.name)) << "child " << i;
+        EXPECT_EQ (child->getBounds(), juce::Rectangle<int> (expected.x, expected.y, expected.width, expected.height))
+            << expected.name;
+        EXPECT_TRUE (child->isVisible()) << expected.name;
+    }
+}
+
+TEST_F (MainComponentTest, KnobsHaveTheirRangesStylesAndStrips)
+{
+    for (const auto& k : knobs)
+    {
+        auto& knob = control<FilmstripSlider> (k.name);
+        EXPECT_EQ (knob.getMinimum(), 0.0) << k.name;
+        EXPECT_EQ (knob.getMaximum(), 1.0) << k.name;
+        EXPECT_EQ (knob.getInterval(), 0.01) << k.name;
+        EXPECT_EQ (knob.getSliderStyle(), juce::Slider::RotaryVerticalDrag) << k.name;
+        EXPECT_EQ (knob.getTextBoxPosition(), juce::Slider::NoTextBox) << k.name;
+        EXPECT_FALSE (knob.horizontalStrip) << k.name;
+        EXPECT_EQ (knob.frameCount, juce::String (k.name) == "wahFreqSlider" ? 30 : 31) << k.name;
+        EXPECT_EQ (knob.frameWidth, knob.getWidth()) << k.name << " draws its frames 1:1";
+        EXPECT_EQ (knob.frameHeight, knob.getHeight()) << k.name << " draws its frames 1:1";
+        EXPECT_EQ (knob.findColour (juce::Slider::rotarySliderFillColourId), juce::Colour (0x7f000000)) << k.name;
+    }
+
+    auto& meter = control<FilmstripSlider> ("outputLevelSlider");
+    EXPECT_EQ (meter.getMaximum(), 1.33);
+    EXPECT_EQ (meter.getInterval(), 0.01);
+    EXPECT_EQ (meter.getSliderStyle(), juce::Slider::RotaryHorizontalDrag);
+    EXPECT_EQ (meter.getMouseDragSensitivity(), 10000000);
+    EXPECT_EQ (meter.frameCount, 31);
+    EXPECT_EQ (meter.frameHeight, 110);
+
+    auto& file = control<juce::TextButton> ("fileButton");
+    EXPECT_EQ (file.getButtonText(), "File");
+    EXPECT_EQ (file.findColour (juce::TextButton::buttonColourId), juce::Colour (0x00bbbbff));
+    EXPECT_EQ (file.findColour (juce::TextButton::textColourOffId), juce::Colour (0xccaeaeae));
+
+    for (const auto& s : switches)
+        EXPECT_EQ (control<ImageToggleButton> (s.name).getButtonText(), juce::String()) << s.name;
+}
+
+TEST_F (MainComponentTest, ControlsShowMinimumAndOffUntilTheFirstTick)
+{
+    for (const auto& k : knobs)
+        EXPECT_EQ (control<FilmstripSlider> (k.name).getValue(), 0.0) << k.name;
+    for (const auto& s : switches)
+        EXPECT_FALSE (control<ImageToggleButton> (s.name).getToggleState()) << s.name;
+
+    panel.timerCallback();
+
+    EXPECT_EQ (control<FilmstripSlider> ("mastSlider").getValue(), 0.6);
+    EXPECT_EQ (control<FilmstripSlider> ("wahFreqSlider").getValue(), 1.0);
+    EXPECT_TRUE (control<ImageToggleButton> ("ampButton").getToggleState());
+    EXPECT_TRUE (control<ImageToggleButton> ("mastButton").getToggleState());
+    EXPECT_FALSE (control<ImageToggleButton> ("delButton").getToggleState());
+}
+
+TEST_F (MainComponentTest, TurningAKnobSetsItsParameterAtOnce)
+{
+    for (const auto& k : knobs)
+    {
+        control<FilmstripSlider> (k.name).setValue (0.37, juce::sendNotificationSync);
+        EXPECT_EQ ((engine().*k.member).load(), 0.37f) << k.name;
+    }
+}
+
+TEST_F (MainComponentTest, ClickingASwitchSendsItsNewState)
+{
+    for (const auto& s : switches)
+    {
+        auto& button = control<ImageToggleButton> (s.name);
+        const bool before = button.getToggleState();
+        // The framework posts the click to the message loop: run it until the click lands.
+        button.triggerClick();
+        const auto deadline = juce::Time::getMillisecondCounter() + 5000;
+        while (button.getToggleState() == before && juce::Time::getMillisecondCounter() < deadline)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+        EXPECT_NE (button.getToggleState(), before) << s.name;
+        EXPECT_EQ ((engine().*s.member).load(), before ? 0 : 1) << s.name;
+    }
+}
+
+TEST_F (MainComponentTest, TheTimerMirrorsTheEngineWithoutTalkingBack)
+{
+    // A MIDI value of 64/127 shows as 0.50 while the engine keeps its own value.
+    engine().handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 5, 64));
+    engine().wahOn.store (5);    // any non-zero value is on
+    engine().ampOn.store (0);
+    panel.timerCallback();
+
+    EXPECT_EQ (control<FilmstripSlider> ("mastSlider").getValue(), 0.5);
+    EXPECT_EQ (engine().mast.load(), 0.503937f);
+    EXPECT_EQ (engine().mast.load(), static_cast<float> (64 / 127.0));
+    EXPECT_TRUE (control<ImageToggleButton> ("wahButton").getToggleState());
+    EXPECT_EQ (engine().wahOn.load(), 5) << "no click was sent back";
+    EXPECT_FALSE (control<ImageToggleButton> ("ampButton").getToggleState());
+
+    for (const auto& k : knobs)
+    {
+        (engine().*k.member).store (0.123f);
+        panel.timerCallback();
+        EXPECT_EQ (control<FilmstripSlider> (k.name).getValue(), 0.12) << k.name;
+        EXPECT_EQ ((engine().*k.member).load(), 0.123f) << k.name << ": the timer must not call the listener";
+    }
+}
+
+TEST_F (MainComponentTest, AHotPeakShowsTheMetersLastFrame)
+{
+    const juce::Image strip = juce::ImageFileFormat::loadFrom (VelthornAssets::meterStrip_png,
+                                                               static_cast<size_t> (VelthornAssets::meterStrip_pngSize));
+    ASSERT_TRUE (strip.isValid());
+
+    auto& meter = control<FilmstripSlider> ("outputLevelSlider");
+    auto drawnFrameMatches = [&] (int frame)
+    {
+        juce::Image drawn (juce::Image::ARGB, 30, 110, true);
+        {
+            juce::Graphics g (drawn);
+            meter.paint (g);
+        }
+        for (int y = 0; y < 110; ++y)
+            for (int x = 0; x < 30; ++x)
+                if (drawn.getPixelAt (x, y) != strip.getPixelAt (x, frame * 110 + y))
+                    return false;
+        return true;
+    };
+
+    struct Case { float peak; int frame; };
+    for (const auto& c : { Case { 2.0f, 30 }, Case { 1.33f, 30 }, Case { 0.0f, 0 }, Case { -0.5f, 0 }, Case { 0.665f, 15 } })
+    {
+        engine().peakLevel.store (c.peak);
+        panel.timerCallback();
+        EXPECT_TRUE (drawnFrameMatches (c.frame)) << "peak " << c.peak << " should show frame " << c.frame;
+    }
+    EXPECT_FALSE (drawnFrameMatches (0)) << "frames must differ for this test to mean anything";
+}
+
+TEST_F (MainComponentTest, TheMeterTalksToNobody)
+{
+    auto& meter = control<FilmstripSlider> ("outputLevelSlider");
+    const float mastBefore = engine().mast.load();
+    meter.setValue (1.0, juce::sendNotificationSync);
+    EXPECT_EQ (engine().mast.load(), mastBefore);
+    EXPECT_EQ (engine().peakLevel.load(), 0.0f);
+}
