@@ -1,6 +1,6 @@
 #include "AudioMidiHandler.h"
 
-#include "EffectSlots.h"
+#include "CachedEffectChain.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,13 +58,16 @@ void AudioMidiHandler::audioDeviceAboutToStart (juce::AudioIODevice* device)
 void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
 {
     sampleRate = newSampleRate;
+    effectChain.reset();
     effectState = std::make_unique<EffectState> (static_cast<int> (newSampleRate));
+    effectChain = std::make_unique<CachedEffectChain> (*effectState);
     scratch.assign (static_cast<size_t> (maximumBlockSize > 0 ? maximumBlockSize : fallbackBlockSize), 0.0f);
 }
 
 void AudioMidiHandler::audioDeviceStopped()
 {
     sampleRate = 0.0;
+    effectChain.reset();
     effectState.reset();
 }
 
@@ -81,7 +84,7 @@ void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inp
 
     peakLevel.store (0.0f, relaxed);
 
-    if (effectState == nullptr || scratch.empty())
+    if (effectChain == nullptr || scratch.empty())
     {
         // Not started: nothing to run the chain on, so stay silent.
         for (int channel = 0; channel < numOutputChannels; ++channel)
@@ -124,7 +127,9 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
         }
     }
 
-    EffectState& state = *effectState;
+    // The chain skips every redesign whose inputs have not moved since the
+    // last sample; its output is bit for bit that of the literal slots.
+    CachedEffectChain& chain = *effectChain;
 
     for (int j = 0; j < numSamples; ++j)
     {
@@ -135,19 +140,19 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
             float s = mono[j];
 
             if (wahOn.load (relaxed) != 0)
-                s = processWahSlot (state, s, wahFreq.load (relaxed), wahRes.load (relaxed), wahGain.load (relaxed));
+                s = chain.processWahSlot (s, wahFreq.load (relaxed), wahRes.load (relaxed), wahGain.load (relaxed));
 
             if (distOn.load (relaxed) != 0)
-                s = processDistortionSlot (state, s, distGain.load (relaxed), distFreq.load (relaxed));
+                s = chain.processDistortionSlot (s, distGain.load (relaxed), distFreq.load (relaxed));
 
             if (ampOn.load (relaxed) != 0)
-                s = processAmpSlot (state, s, ampDrv.load (relaxed), ampLo.load (relaxed),
-                                    ampMid.load (relaxed), ampHi.load (relaxed));
+                s = chain.processAmpSlot (s, ampDrv.load (relaxed), ampLo.load (relaxed),
+                                          ampMid.load (relaxed), ampHi.load (relaxed));
 
             if (delOn.load (relaxed) != 0)
-                s = processDelaySlot (state, s, delTme.load (relaxed), delAm.load (relaxed));
+                s = chain.processDelaySlot (s, delTme.load (relaxed), delAm.load (relaxed));
 
-            mono[j] = applyOutputLevel (s, mast.load (relaxed));
+            mono[j] = chain.applyOutputLevel (s, mast.load (relaxed));
         }
 
         // Signed on purpose: the meter shows the largest sample, not the

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class CachedEffectChain;
+
 // The audio engine: the parameter block shared by the message, MIDI and audio
 // threads, the per-device-run EffectState, and the audio callback that sums the
 // inputs to mono, runs the chain sample by sample and writes every output.
@@ -76,6 +78,12 @@ public:
 
     // Present only while a device runs; used by the audio thread alone.
     std::unique_ptr<EffectState> effectState;
+
+    // The slots the callback runs, on effectState, with their designs and
+    // gains remembered between samples. Made and destroyed together with
+    // effectState (declared after it, so it also goes first when the engine
+    // is destroyed), so a device restart empties the caches with the filters.
+    std::unique_ptr<CachedEffectChain> effectChain;
 
 private:
     void processChunk (const float* const* inputs, int numInputs,
