@@ -20,7 +20,7 @@ std::vector<Artwork> renderArtworkSet (const FontBook& fonts)
     set.push_back ({ "smallKnobStrip.png", KnobPainter (layout::smallKnobRadius).renderStrip (30, 31).toImage() });
     set.push_back ({ "meterStrip.png", MeterPainter().renderStrip (30, 110, 31).toImage() });
     set.push_back ({ "switchStrip.png", SwitchPainter().renderStrip (30, 60).toImage() });
-    set.push_back ({ "wahPedalStrip.png", PedalPainter (150, 300).renderStrip (30).toImage() });
+    set.push_back ({ "wahPedalStrip.png", PedalPainter (150, 300, fonts).renderStrip (30).toImage() });
     set.push_back ({ "aboutPicture.png", AboutPainter (fonts).render().toImage() });
     return set;
 }

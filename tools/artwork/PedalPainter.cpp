@@ -1,8 +1,10 @@
 #include "PedalPainter.h"
 
+#include "FontBook.h"
 #include "Noise.h"
 #include "Shading.h"
 #include "Shapes.h"
+#include "TextMask.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +29,11 @@ namespace
     constexpr double treadHalfWidth = 33.0, treadHeelW = 38.0, treadToeW = -128.0, treadCornerRadius = 9.0;
     constexpr double treadHeight = 1.5, ribPeriod = 5.5, ribDepth = 0.8;
 
+    // The name engraved across the toe, between the tread and the plate's end,
+    // sampled from a mask of letteringColumns x letteringRows pixels.
+    constexpr double letteringHalfWidth = 30.0, letteringNearW = -131.0, letteringFarW = -155.0;
+    constexpr int letteringColumns = 480, letteringRows = 96;
+
     constexpr double toeUpDegrees = 10.0, toeDownDegrees = -3.0;
 
     double roundBox (Vec3 p, Vec3 half, double radius) noexcept
@@ -47,9 +54,21 @@ namespace
     }
 }
 
-PedalPainter::PedalPainter (int frameWidth, int frameHeight)
+PedalPainter::PedalPainter (int frameWidth, int frameHeight, const FontBook& fonts)
     : width (frameWidth), height (frameHeight)
 {
+    // The toe is far from the viewer, so the lettering reads upright on screen
+    // with its top towards the toe end.
+    const auto mask = textMask::make (letteringColumns, letteringRows, fonts.get (FontBook::Face::sansBold, 64.0f),
+                                      "VELTHORN", { 0.0f, 0.0f, static_cast<float> (letteringColumns), static_cast<float> (letteringRows) },
+                                      juce::Justification::centred, 0.25f);
+    const juce::Image::BitmapData data (mask, juce::Image::BitmapData::readOnly);
+    lettering.resize (static_cast<size_t> (letteringColumns * letteringRows));
+
+    for (int y = 0; y < letteringRows; ++y)
+        for (int x = 0; x < letteringColumns; ++x)
+            lettering[static_cast<size_t> (y * letteringColumns + x)] = data.getPixelColour (x, y).getFloatAlpha();
+
     const Vec3 target (0.0, 14.0, 4.0);
     const auto elevation = degreesToRadians (52.0);
     const auto distance = 560.0;
@@ -86,6 +105,20 @@ Vec3 PedalPainter::toTreadle (Vec3 p, double angle) const noexcept
     const auto dy = p.y - axleY, dz = p.z - axleZ;
     const auto c = std::cos (angle), s = std::sin (angle);
     return { p.x, dy * c + dz * s, dz * c - dy * s };
+}
+
+double PedalPainter::engraving (double u, double w) const noexcept
+{
+    const auto fx = (u + letteringHalfWidth) / (2.0 * letteringHalfWidth) * letteringColumns - 0.5;
+    const auto fy = (w - letteringFarW) / (letteringNearW - letteringFarW) * letteringRows - 0.5;
+
+    if (fx < 0.0 || fy < 0.0 || fx >= letteringColumns - 1 || fy >= letteringRows - 1)
+        return 0.0;
+
+    const auto x0 = static_cast<int> (fx), y0 = static_cast<int> (fy);
+    const auto tx = fx - x0, ty = fy - y0;
+    const auto at = [this] (int x, int y) { return static_cast<double> (lettering[static_cast<size_t> (y * letteringColumns + x)]); };
+    return lerp (lerp (at (x0, y0), at (x0 + 1, y0), tx), lerp (at (x0, y0 + 1), at (x0 + 1, y0 + 1), tx), ty);
 }
 
 Vec3 PedalPainter::toCamera (Vec3 d) const noexcept
@@ -249,7 +282,11 @@ Rgba PedalPainter::shade (double px, double py, double angle) const noexcept
 
                         // The room's light runs across the plate as a soft band.
                         const auto sheen = 0.88 + 0.22 * std::exp (-std::pow ((local.z + 70.0) / 55.0, 2.0));
-                        c = shading::brushedMetal (cn, along, Rgb (0.47, 0.48, 0.50) * (streaks * sheen), 1.0);
+                        c = shading::brushedMetal (cn, along, Rgb (0.44, 0.45, 0.47) * (streaks * sheen), 1.0);
+
+                        // Engraved, ink-filled lettering on the top face only.
+                        if (local.y > plateV)
+                            c = mix (c, Rgb (0.07, 0.07, 0.08), 0.85 * engraving (local.x, local.z));
                         break;
                     }
 

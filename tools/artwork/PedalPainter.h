@@ -3,6 +3,8 @@
 #include "Canvas.h"
 #include "Vec3.h"
 
+#include <vector>
+
 namespace velthorn::artwork
 {
 
@@ -15,11 +17,14 @@ namespace velthorn::artwork
     World space: x to the right, y up from the panel, z towards the heel, in
     units of roughly one pixel.
 */
+class FontBook;
+
 class PedalPainter final
 {
 public:
-    /** Sets up the camera for frames of the given size in pixels. */
-    PedalPainter (int frameWidth, int frameHeight);
+    /** Sets up the camera for frames of the given size in pixels and engraves the
+        name on the toe. Message thread (lettering). */
+    PedalPainter (int frameWidth, int frameHeight, const FontBook& fonts);
 
     /** Treadle angle for a frame, radians; positive lifts the toe. */
     static double treadleAngle (int frame, int frames) noexcept;
@@ -45,9 +50,11 @@ private:
     double occlusion (Vec3 p, Vec3 n, double angle) const noexcept;
     Vec3 toTreadle (Vec3 p, double angle) const noexcept;
     Vec3 toCamera (Vec3 worldDirection) const noexcept;
+    double engraving (double u, double w) const noexcept;
 
     Vec3 eye, forward, right, up, worldLight, shadowLight;
     int width, height;
+    std::vector<float> lettering;    // coverage of the name on the toe, row by row
     double focal, centreX, centreY;
 };
 
