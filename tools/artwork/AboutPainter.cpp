@@ -195,11 +195,9 @@ void AboutPainter::paintChain (Canvas& canvas) const
                       [&] (double px, double py)
         {
             const auto lx = px - x, ly = py - lampY;
-            const auto r = std::sqrt (lx * lx + ly * ly);
             const auto shadow = Rgba::withAlpha (Rgb (0.0), 0.5 * (1.0 - smoothstep (lamp.getOuterRadius() - 1.0,
                                                                                          lamp.getOuterRadius() + 2.0,
                                                                                          std::sqrt ((lx - 1.0) * (lx - 1.0) + (ly - 1.6) * (ly - 1.6)))));
-            juce::ignoreUnused (r);
             const auto body = lamp.shade (lx, ly, LampPainter::Hue::yellow, 1.0).over (shadow);
             return lamp.halo (lx, ly, LampPainter::Hue::yellow, 1.0).over (body);
         });

@@ -202,8 +202,6 @@ void BackgroundPainter::paintPrint (Canvas& canvas) const
                                   juce::Justification::horizontallyCentred);
 
             // A bracket under each heading spans its column.
-            const auto textHalf = headingFont.getStringWidthFloat (heading.text) * 0.5f;
-            juce::ignoreUnused (textHalf);
             g.fillRect (juce::Rectangle<float> (x - half, bracketY, 2.0f * half, 1.2f));
             g.fillRect (juce::Rectangle<float> (x - half, bracketY, 1.2f, 5.0f));
             g.fillRect (juce::Rectangle<float> (x + half - 1.2f, bracketY, 1.2f, 5.0f));

@@ -64,8 +64,8 @@ namespace shading
         const auto h = (l + v).normalised();
         const auto th = t.dot (h);
         const auto across = std::sqrt (std::max (0.0, 1.0 - th * th));
-        const auto spec = 0.55 * std::pow (across, 70.0) + 0.22 * std::pow (across, 9.0);
-        c = c + Rgb (1.0, 0.99, 0.97) * (spec * sheen * (diffuse > 0.0 ? 1.0 : 0.3));
+        const auto highlight = 0.55 * std::pow (across, 70.0) + 0.22 * std::pow (across, 9.0);
+        c = c + Rgb (1.0, 0.99, 0.97) * (highlight * sheen * (diffuse > 0.0 ? 1.0 : 0.3));
 
         const auto r = (-v).reflectedAbout (n);
         c = c + blurredEnvironment (r) * (0.14 * sheen);
@@ -87,8 +87,8 @@ namespace shading
         const auto v = viewDirection();
         const auto diffuse = std::max (0.0, n.dot (l));
         const auto h = (l + v).normalised();
-        const auto spec = std::pow (std::max (0.0, n.dot (h)), shininess);
-        return albedo * (0.30 + 0.70 * diffuse) + Rgb (1.0) * (gloss * spec);
+        const auto highlight = std::pow (std::max (0.0, n.dot (h)), shininess);
+        return albedo * (0.30 + 0.70 * diffuse) + Rgb (1.0) * (gloss * highlight);
     }
 
     Rgb toneMap (Rgb c) noexcept

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 namespace velthorn::artwork
 {
 
@@ -24,7 +26,7 @@ namespace shapes
 
         if (len > 0.0)
         {
-            const auto inv = 1.0 / __builtin_sqrt (len);
+            const auto inv = 1.0 / std::sqrt (len);
             gx *= inv;
             gy *= inv;
         }
