@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench artwork clean
 
 all: build
 
@@ -27,6 +27,10 @@ bench: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DVELTHORN_BUILD_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velthorn_bench
 	$(BUILD_DIR)/bench/velthorn_bench
+
+# Redraws the seven pictures into src/assets/; the next build embeds them.
+artwork: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velthorn-artwork
 
 clean:
 	rm -rf $(BUILD_DIR)
