@@ -2,8 +2,10 @@
 
 #include "EffectSlots.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 
 // The mappings, the soft clip and the delay step are written out here as the
 // literal slots and stages write them (same operations, same order, same
@@ -24,6 +26,10 @@ namespace
         return static_cast<float> (scale * static_cast<double> (value) + offset);
     }
 
+    // The pipeline's stages: wah, distortion, three for the tone stack, four
+    // for the cabinet, delay, output level.
+    constexpr int pipelineStages = 11;
+
     // Never given a NaN (the slots hand those to the literal code first): with
     // x and |x| both NaN in the last product, the sign would be the compiler's choice.
     inline float softClip (float x, float threshold) noexcept
@@ -39,7 +45,7 @@ namespace
     }
 }
 
-CachedEffectChain::CachedEffectChain (EffectState& s)
+CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
     : state (s),
       wah (s.wahFilter),
       distortion (s.distFilter),
@@ -51,12 +57,17 @@ CachedEffectChain::CachedEffectChain (EffectState& s)
       cabLowPass1 (s.cabLowPass1),
       cabLowPass2 (s.cabLowPass2),
       // +15 dB, written as the cabinet stage writes it.
-      cabinetMakeUpGain (std::pow (10.0, 0.75))
+      cabinetMakeUpGain (std::pow (10.0, 0.75)),
+      capacity (maximumBlockSize > 0 ? maximumBlockSize : 512),
+      pieceInput (static_cast<std::size_t> (capacity)),
+      overwrittenPositions (static_cast<std::size_t> (capacity)),
+      overwrittenValues (static_cast<std::size_t> (capacity))
 {
 }
 
 float CachedEffectChain::processWahSlot (float sample, float wahFreq, float wahRes, float wahGain)
 {
+    keysValid = false;
     float frequency = mapped (wahFreq, 1000.0, 150.0);
     if (frequency < 100.0f)
         frequency = 100.0f;
@@ -71,6 +82,7 @@ float CachedEffectChain::processWahSlot (float sample, float wahFreq, float wahR
 
 float CachedEffectChain::processDistortionSlot (float sample, float distGain, float distFreq)
 {
+    keysValid = false;
     const float gainDb = static_cast<float> (80.0 * static_cast<double> (distGain));
     const float frequency = mapped (distFreq, 1500.0, 300.0);
 
@@ -87,6 +99,7 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
 
 float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi)
 {
+    keysValid = false;
     const float driveDb = static_cast<float> (40.0 * static_cast<double> (ampDrv));
     const float lowDb = mapped (ampLo, 40.0, -20.0);
     const float midDb = mapped (ampMid, 40.0, -20.0);
@@ -150,6 +163,7 @@ float CachedEffectChain::processDelaySlot (float sample, float delTme, float del
 
 float CachedEffectChain::applyOutputLevel (float sample, float mast)
 {
+    keysValid = false;
     const float levelDb = static_cast<float> (100.0 * static_cast<double> (mast) - 60.0);
     const float gain = static_cast<float> (outputGain.gainFor (levelDb));
     const float out = gain * sample;
@@ -159,4 +173,301 @@ float CachedEffectChain::applyOutputLevel (float sample, float mast)
         return ::applyOutputLevel (sample, mast);
 
     return out;
+}
+
+//==============================================================================
+void CachedEffectChain::processBlock (float* samples, const ChainSettings* settings, int n)
+{
+    for (int offset = 0; offset < n; offset += capacity)
+        processPiece (samples + offset, settings + offset, std::min (capacity, n - offset));
+}
+
+void CachedEffectChain::processPiece (float* samples, const ChainSettings* settings, int n)
+{
+    if (n <= 0)
+        return;
+
+    // Kept so the piece can run again from its start if a NaN turns up.
+    const Histories saved = saveHistories();
+    std::copy_n (samples, n, pieceInput.begin());
+    overwrites = 0;
+    sawNaN = false;
+
+    if (! keysValid)
+    {
+        // Force every stage to map and design afresh on its first sample.
+        for (auto* key : { &wahKey[0], &wahKey[1], &wahKey[2], &distortionKey[0], &distortionKey[1], &driveKey,
+                           &lowKey, &midKey, &highKey, &mastKey })
+            *key = noKey;
+        keysValid = true;
+    }
+
+    // Prologue, the full pipeline, epilogue.
+    const int full = std::min (n, pipelineStages - 1);
+    int t = 0;
+    for (; t < full; ++t)
+        pipelineStep<true> (samples, settings, t, n);
+    for (; t < n; ++t)
+        pipelineStep<false> (samples, settings, t, n);
+    for (; t < n + pipelineStages - 1; ++t)
+        pipelineStep<true> (samples, settings, t, n);
+
+    if (sawNaN)
+    {
+        // Where NaNs met, their bits are the compiler's choice: undo the
+        // piece and run it sample by sample, which hands them to the literal code.
+        restoreHistories (saved);
+        for (int k = overwrites - 1; k >= 0; --k)
+            state.delayBuffer[static_cast<std::size_t> (overwrittenPositions[static_cast<std::size_t> (k)])]
+                = overwrittenValues[static_cast<std::size_t> (k)];
+        std::copy_n (pieceInput.begin(), n, samples);
+        processSampleBySample (samples, settings, n);
+    }
+}
+
+void CachedEffectChain::processSampleBySample (float* samples, const ChainSettings* settings, int n)
+{
+    for (int j = 0; j < n; ++j)
+    {
+        const ChainSettings& p = settings[j];
+        if (p.mastOn == 0)
+            continue;
+
+        float s = samples[j];
+        if (p.wahOn != 0)
+            s = processWahSlot (s, p.wahFreq, p.wahRes, p.wahGain);
+        if (p.distOn != 0)
+            s = processDistortionSlot (s, p.distGain, p.distFreq);
+        if (p.ampOn != 0)
+            s = processAmpSlot (s, p.ampDrv, p.ampLo, p.ampMid, p.ampHi);
+        if (p.delOn != 0)
+            s = processDelaySlot (s, p.delTme, p.delAm);
+        samples[j] = applyOutputLevel (s, p.mast);
+    }
+}
+
+// One step of the pipeline: stage k works on sample t - k. The stages, in
+// the chain's order: wah; distortion; drive, clip and low shelf; mid peak;
+// high shelf; the four cabinet sections (the last with the make-up gain);
+// delay; output level. Each stage reads only its own state and its own
+// sample's settings, and computes exactly what the slot functions compute,
+// without their NaN hand-over (a NaN anywhere sends the piece round again).
+template <bool checked>
+void CachedEffectChain::pipelineStep (float* samples, const ChainSettings* settings, int t, int n)
+{
+    const auto bitsOf = [] (float value) noexcept { return std::uint64_t { velthorn::dsp::bitsOf (value) }; };
+
+    const auto active = [t, n] (int stage) noexcept
+    {
+        return ! checked || static_cast<unsigned> (t - stage) < static_cast<unsigned> (n);
+    };
+
+    if (active (0))
+    {
+        const ChainSettings& p = settings[t];
+        if (p.mastOn != 0 && p.wahOn != 0)
+        {
+            const std::uint64_t k0 = bitsOf (p.wahFreq), k1 = bitsOf (p.wahRes), k2 = bitsOf (p.wahGain);
+            if (k0 != wahKey[0] || k1 != wahKey[1] || k2 != wahKey[2])
+            {
+                wahKey[0] = k0;
+                wahKey[1] = k1;
+                wahKey[2] = k2;
+                float frequency = mapped (p.wahFreq, 1000.0, 150.0);
+                if (frequency < 100.0f)
+                    frequency = 100.0f;
+                wah.setParameters (frequency, mapped (p.wahGain, 80.0, -40.0), p.wahRes);
+            }
+
+            const float s = samples[t];
+            samples[t] = s + wah.process (s);
+        }
+    }
+
+    if (active (1))
+    {
+        const int i = t - 1;
+        const ChainSettings& p = settings[i];
+        if (p.mastOn != 0 && p.distOn != 0)
+        {
+            const std::uint64_t k0 = bitsOf (p.distGain), k1 = bitsOf (p.distFreq);
+            if (k0 != distortionKey[0] || k1 != distortionKey[1])
+            {
+                distortionKey[0] = k0;
+                distortionKey[1] = k1;
+                distortionFactor = velthorn::dsp::decibelsToGain (static_cast<float> (80.0 * static_cast<double> (p.distGain)));
+                distortion.setParameters (mapped (p.distFreq, 1500.0, 300.0), 35.0f, 0.75f);
+            }
+
+            const float driven = static_cast<float> (distortionFactor * static_cast<double> (samples[i]));
+            samples[i] = softClip (distortion.process (driven) + driven, 0.2f);
+        }
+    }
+
+    const auto ampOn = [settings] (int i) noexcept { return settings[i].mastOn != 0 && settings[i].ampOn != 0; };
+
+    if (active (2) && ampOn (t - 2))
+    {
+        const int i = t - 2;
+        const ChainSettings& p = settings[i];
+        const std::uint64_t kd = bitsOf (p.ampDrv), kl = bitsOf (p.ampLo);
+        if (kd != driveKey)
+        {
+            driveKey = kd;
+            driveFactor = velthorn::dsp::decibelsToGain (static_cast<float> (40.0 * static_cast<double> (p.ampDrv)));
+        }
+        if (kl != lowKey)
+        {
+            lowKey = kl;
+            lowShelf.setLowShelf (200.0f, 1.0f, mapped (p.ampLo, 40.0, -20.0));
+        }
+
+        const float driven = static_cast<float> (driveFactor * static_cast<double> (samples[i]));
+        samples[i] = lowShelf.process (softClip (driven, 0.5f));
+    }
+
+    if (active (3) && ampOn (t - 3))
+    {
+        const int i = t - 3;
+        const std::uint64_t k = bitsOf (settings[i].ampMid);
+        if (k != midKey)
+        {
+            midKey = k;
+            midPeak.setPeak (774.5967f, 2.0f, mapped (settings[i].ampMid, 40.0, -20.0));
+        }
+        samples[i] = midPeak.process (samples[i]);
+    }
+
+    if (active (4) && ampOn (t - 4))
+    {
+        const int i = t - 4;
+        const std::uint64_t k = bitsOf (settings[i].ampHi);
+        if (k != highKey)
+        {
+            highKey = k;
+            highShelf.setHighShelf (3000.0f, 1.0f, mapped (settings[i].ampHi, 40.0, -20.0));
+        }
+        samples[i] = highShelf.process (samples[i]);
+    }
+
+    if (active (5) && ampOn (t - 5))
+    {
+        if (! cabinetDesigned)
+            designCabinet();
+        samples[t - 5] = cabHighPass.process (samples[t - 5]);
+    }
+
+    if (active (6) && ampOn (t - 6))
+        samples[t - 6] = cabPeak.process (samples[t - 6]);
+
+    if (active (7) && ampOn (t - 7))
+        samples[t - 7] = cabLowPass1.process (samples[t - 7]);
+
+    if (active (8) && ampOn (t - 8))
+    {
+        const float y = cabLowPass2.process (samples[t - 8]);
+        samples[t - 8] = static_cast<float> (cabinetMakeUpGain * static_cast<double> (y));
+    }
+
+    if (active (9))
+    {
+        const int i = t - 9;
+        const ChainSettings& p = settings[i];
+        if (p.mastOn != 0 && p.delOn != 0)
+        {
+            float time = p.delTme;
+            if (1.0f < time)
+                time = 1.0f;
+
+            const int position = state.delayWriteIndex;
+            float& stored = state.delayBuffer[static_cast<std::size_t> (position)];
+            const float d = stored;
+            const float sample = samples[i];
+            const float echo = static_cast<float> ((static_cast<double> (d) + static_cast<double> (sample)) * static_cast<double> (p.delAm));
+
+            overwrittenPositions[static_cast<std::size_t> (overwrites)] = position;
+            overwrittenValues[static_cast<std::size_t> (overwrites)] = d;
+            ++overwrites;
+
+            stored = echo;
+            sawNaN |= std::isnan (echo);
+            samples[i] = sample + d;
+
+            int next = position + 1;
+            const float lastPosition = static_cast<float> (state.sampleRate) * time - 1.0f;
+            if (static_cast<float> (next) > lastPosition || next >= state.sampleRate)
+                next = 0;
+            state.delayWriteIndex = next;
+        }
+    }
+
+    if (active (10))
+    {
+        const int i = t - 10;
+        const ChainSettings& p = settings[i];
+        if (p.mastOn != 0)
+        {
+            const std::uint64_t k = bitsOf (p.mast);
+            if (k != mastKey)
+            {
+                mastKey = k;
+                const float levelDb = static_cast<float> (100.0 * static_cast<double> (p.mast) - 60.0);
+                outputFactor = static_cast<float> (velthorn::dsp::decibelsToGain (levelDb));
+            }
+
+            const float out = outputFactor * samples[i];
+            sawNaN |= std::isnan (out);
+            samples[i] = out;
+        }
+    }
+}
+
+CachedEffectChain::Histories CachedEffectChain::saveHistories() const noexcept
+{
+    Histories h {};
+    const BiquadSection* const biquads[] { &state.ampLowShelf, &state.ampPeak, &state.ampHighShelf, &state.cabHighPass,
+                                           &state.cabPeak, &state.cabLowPass1, &state.cabLowPass2 };
+    for (int k = 0; k < 7; ++k)
+    {
+        const BiquadSection& b = *biquads[k];
+        const float values[] { b.x0, b.x1, b.x2, b.y0, b.y1, b.y2 };
+        std::copy (std::begin (values), std::end (values), h.biquads[k]);
+    }
+
+    const FourPoleFilter* const fourPoles[] { &state.wahFilter, &state.distFilter };
+    for (int k = 0; k < 2; ++k)
+    {
+        const FourPoleFilter& f = *fourPoles[k];
+        const float values[] { f.y0, f.y1, f.y2, f.y3, f.y4, f.x0, f.x1, f.x2 };
+        std::copy (std::begin (values), std::end (values), h.fourPoles[k]);
+    }
+
+    h.delayWriteIndex = state.delayWriteIndex;
+    return h;
+}
+
+void CachedEffectChain::restoreHistories (const Histories& h) noexcept
+{
+    // Histories only: the coefficients stay as last designed, which is what
+    // the caches' keys describe.
+    BiquadSection* const biquads[] { &state.ampLowShelf, &state.ampPeak, &state.ampHighShelf, &state.cabHighPass,
+                                     &state.cabPeak, &state.cabLowPass1, &state.cabLowPass2 };
+    for (int k = 0; k < 7; ++k)
+    {
+        BiquadSection& b = *biquads[k];
+        const float* v = h.biquads[k];
+        b.x0 = v[0]; b.x1 = v[1]; b.x2 = v[2];
+        b.y0 = v[3]; b.y1 = v[4]; b.y2 = v[5];
+    }
+
+    FourPoleFilter* const fourPoles[] { &state.wahFilter, &state.distFilter };
+    for (int k = 0; k < 2; ++k)
+    {
+        FourPoleFilter& f = *fourPoles[k];
+        const float* v = h.fourPoles[k];
+        f.y0 = v[0]; f.y1 = v[1]; f.y2 = v[2]; f.y3 = v[3]; f.y4 = v[4];
+        f.x0 = v[5]; f.x1 = v[6]; f.x2 = v[7];
+    }
+
+    state.delayWriteIndex = h.delayWriteIndex;
 }

@@ -3,7 +3,10 @@
 #include "CachedBiquad.h"
 #include "CachedDecibelGain.h"
 #include "CachedFourPole.h"
+#include "ChainSettings.h"
 #include "EffectState.h"
+
+#include <vector>
 
 // The chain's slots with every design and gain remembered between samples.
 // Each function takes what the matching function of EffectSlots.h takes, maps
@@ -13,6 +16,16 @@
 // only recomputed, when its inputs differ from the last sample's by bit
 // pattern. The cabinet's designs never change, so it is designed once; the
 // tone stack and the wah follow their knobs.
+//
+// processBlock runs a whole block with the same result. A sample's path
+// through the chain is one long chain of dependent operations (every biquad
+// sum starts from b0/a0 times its input, so none of it can start early), and
+// one sample at a time leaves the processor waiting on it. The block is
+// therefore software-pipelined: stage k (the wah, the distortion, each of the
+// seven biquads, the delay, the output level) works on sample t - k while
+// stage k - 1 works on sample t - k + 1. Every stage still sees its own
+// samples in order with each sample's own parameters and switches, and no two
+// stages share state, so the results are those of the sample-by-sample order.
 //
 // One CachedEffectChain belongs to one EffectState for its whole life: it is
 // made right after the state and destroyed with it, so a device restart begins
@@ -25,8 +38,16 @@
 class CachedEffectChain final
 {
 public:
-    // Message thread (with the EffectState it will run on).
-    explicit CachedEffectChain (EffectState& state);
+    // Message thread (with the EffectState it will run on). processBlock takes
+    // up to maximumBlockSize samples at a time; longer blocks run in pieces.
+    explicit CachedEffectChain (EffectState& state, int maximumBlockSize = 512);
+
+    // Audio thread only. Runs samples[0 .. n-1] in place through the chain,
+    // sample j with settings[j]: while mastOn is 0 the sample is left as it
+    // is, else each slot whose switch is on runs in the chain's order, then
+    // the output level. The same bits, and the same state afterwards, as
+    // calling the slot functions below sample by sample. Allocates nothing.
+    void processBlock (float* samples, const ChainSettings* settings, int n);
 
     // Audio thread only. The slots, to be called in the chain's order while
     // their switch is on; a slot that is not called leaves its state frozen.
@@ -45,6 +66,23 @@ public:
 
 private:
     void designCabinet();
+    void processPiece (float* samples, const ChainSettings* settings, int n);
+    void processSampleBySample (float* samples, const ChainSettings* settings, int n);
+
+    template <bool checked>
+    void pipelineStep (float* samples, const ChainSettings* settings, int t, int n);
+
+    // The history of every filter and the delay position, kept so a piece
+    // can be run again from where it started.
+    struct Histories
+    {
+        float biquads[7][6];
+        float fourPoles[2][8];
+        int delayWriteIndex;
+    };
+
+    Histories saveHistories() const noexcept;
+    void restoreHistories (const Histories& saved) noexcept;
 
     EffectState& state;
 
@@ -63,4 +101,24 @@ private:
     CachedDecibelGain driveGain;
     CachedDecibelGain outputGain;
     const double cabinetMakeUpGain;
+
+    // The raw parameters the pipelined stages last mapped, with what they
+    // mapped them to, so that a still knob costs one comparison. Bit
+    // patterns, like every key here. The slot functions design the same
+    // filters from their own arguments, so they clear these keys.
+    // Held in 64 bits so that noKey matches no float.
+    static constexpr std::uint64_t noKey = ~std::uint64_t { 0 };
+    std::uint64_t wahKey[3] = { noKey, noKey, noKey }, distortionKey[2] = { noKey, noKey };
+    std::uint64_t driveKey = noKey, lowKey = noKey, midKey = noKey, highKey = noKey, mastKey = noKey;
+    bool keysValid = false;
+    double distortionFactor = 0.0, driveFactor = 0.0;
+    float outputFactor = 0.0f;
+
+    // For running a piece again: its input, and every delay element it overwrote.
+    const int capacity;
+    std::vector<float> pieceInput;
+    std::vector<int> overwrittenPositions;
+    std::vector<float> overwrittenValues;
+    int overwrites = 0;
+    bool sawNaN = false;
 };

@@ -58,10 +58,12 @@ void AudioMidiHandler::audioDeviceAboutToStart (juce::AudioIODevice* device)
 void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
 {
     sampleRate = newSampleRate;
+    const int blockSize = maximumBlockSize > 0 ? maximumBlockSize : fallbackBlockSize;
     effectChain.reset();
     effectState = std::make_unique<EffectState> (static_cast<int> (newSampleRate));
-    effectChain = std::make_unique<CachedEffectChain> (*effectState);
-    scratch.assign (static_cast<size_t> (maximumBlockSize > 0 ? maximumBlockSize : fallbackBlockSize), 0.0f);
+    effectChain = std::make_unique<CachedEffectChain> (*effectState, blockSize);
+    scratch.assign (static_cast<size_t> (blockSize), 0.0f);
+    sampleSettings.assign (static_cast<size_t> (blockSize), ChainSettings {});
 }
 
 void AudioMidiHandler::audioDeviceStopped()
@@ -127,34 +129,40 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
         }
     }
 
-    // The chain skips every redesign whose inputs have not moved since the
-    // last sample; its output is bit for bit that of the literal slots.
-    CachedEffectChain& chain = *effectChain;
+    // Every member is read afresh for every sample, so a change from another
+    // thread takes effect from the next sample, mid-block too. The values are
+    // read for the whole chunk first and then the chain runs over it: the
+    // chain works on several samples at once (see CachedEffectChain), each
+    // with its own sample's values, with the same result as one at a time.
+    for (int j = 0; j < numSamples; ++j)
+    {
+        ChainSettings& p = sampleSettings[static_cast<size_t> (j)];
+        p.mastOn = mastOn.load (relaxed);
+        p.wahOn = wahOn.load (relaxed);
+        p.wahFreq = wahFreq.load (relaxed);
+        p.wahRes = wahRes.load (relaxed);
+        p.wahGain = wahGain.load (relaxed);
+        p.distOn = distOn.load (relaxed);
+        p.distGain = distGain.load (relaxed);
+        p.distFreq = distFreq.load (relaxed);
+        p.ampOn = ampOn.load (relaxed);
+        p.ampDrv = ampDrv.load (relaxed);
+        p.ampLo = ampLo.load (relaxed);
+        p.ampMid = ampMid.load (relaxed);
+        p.ampHi = ampHi.load (relaxed);
+        p.delOn = delOn.load (relaxed);
+        p.delTme = delTme.load (relaxed);
+        p.delAm = delAm.load (relaxed);
+        p.mast = mast.load (relaxed);
+    }
+
+    // While mastOn is 0 a sample stays the plain input sum; otherwise wah,
+    // distortion, amp with cabinet and delay run as switched, in that order,
+    // then the output level. Redesigns are skipped while their inputs rest.
+    effectChain->processBlock (mono, sampleSettings.data(), numSamples);
 
     for (int j = 0; j < numSamples; ++j)
     {
-        // Every member is read afresh for every sample, so a change from
-        // another thread takes effect from the next sample, mid-block too.
-        if (mastOn.load (relaxed) != 0)
-        {
-            float s = mono[j];
-
-            if (wahOn.load (relaxed) != 0)
-                s = chain.processWahSlot (s, wahFreq.load (relaxed), wahRes.load (relaxed), wahGain.load (relaxed));
-
-            if (distOn.load (relaxed) != 0)
-                s = chain.processDistortionSlot (s, distGain.load (relaxed), distFreq.load (relaxed));
-
-            if (ampOn.load (relaxed) != 0)
-                s = chain.processAmpSlot (s, ampDrv.load (relaxed), ampLo.load (relaxed),
-                                          ampMid.load (relaxed), ampHi.load (relaxed));
-
-            if (delOn.load (relaxed) != 0)
-                s = chain.processDelaySlot (s, delTme.load (relaxed), delAm.load (relaxed));
-
-            mono[j] = chain.applyOutputLevel (s, mast.load (relaxed));
-        }
-
         // Signed on purpose: the meter shows the largest sample, not the
         // largest magnitude.
         if (peak < mono[j])

@@ -2,6 +2,7 @@
 
 #include <juce_audio_devices/juce_audio_devices.h>
 
+#include "ChainSettings.h"
 #include "EffectState.h"
 
 #include <atomic>
@@ -92,6 +93,9 @@ private:
 
     // Mono scratch, sized when the device starts so the callback never allocates.
     std::vector<float> scratch;
+
+    // The parameter block as read for each sample of the scratch, same size.
+    std::vector<ChainSettings> sampleSettings;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioMidiHandler)
 };

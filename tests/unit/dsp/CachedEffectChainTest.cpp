@@ -118,32 +118,53 @@ TEST_P (CachedEffectChainEquivalence, RendersTheSameBitsAndLeavesTheSameStateAsT
 {
     const Scenario& scenario = GetParam();
 
+    // Three runs of the same automation: the literal slots, the cached slot
+    // functions sample by sample, and the cached chain's pipelined blocks (of
+    // random lengths, and in pieces, as its capacity is smaller than some).
     EffectState literal (scenario.sampleRate);
     EffectState cached (scenario.sampleRate);
+    EffectState blocks (scenario.sampleRate);
     CachedEffectChain chain (cached);
+    CachedEffectChain blockChain (blocks, 256);
 
     AutomationScript script (scenario.seed, scenario.style);
     InputScript input (scenario.seed * 7919u, scenario.input);
     GuardCount guards;
 
     const auto n = static_cast<size_t> (scenario.samples);
-    std::vector<float> expected (n), got (n);
+    std::vector<float> inputs (n), expected (n), got (n);
+    std::vector<ChainSettings> settings (n);
 
     for (size_t j = 0; j < n; ++j)
     {
-        ChainSettings p = script.next();
+        ChainSettings& p = settings[j];
+        p = script.next();
         if (scenario.pin)
             scenario.pin (p, static_cast<int> (j));
 
-        const float x = input.next();
-        expected[j] = runLiteralChain (literal, x, p, &guards);
-        got[j] = runCachedChain (chain, x, p);
+        inputs[j] = input.next();
+        expected[j] = runLiteralChain (literal, inputs[j], p, &guards);
+        got[j] = runCachedChain (chain, inputs[j], p);
     }
 
-    const long mismatch = effect_state_bits::firstDifferentSample (expected.data(), got.data(), n);
-    EXPECT_EQ (mismatch, -1) << "first differing sample " << mismatch << ": literal " << expected[static_cast<size_t> (std::max (mismatch, 0L))]
-                             << ", cached " << got[static_cast<size_t> (std::max (mismatch, 0L))];
+    std::vector<float> gotBlocks (inputs);
+    std::mt19937 blockLengths (scenario.seed);
+    for (size_t done = 0; done < n;)
+    {
+        const auto length = std::min (n - done, static_cast<size_t> (std::uniform_int_distribution<int> (1, 700) (blockLengths)));
+        blockChain.processBlock (gotBlocks.data() + done, settings.data() + done, static_cast<int> (length));
+        done += length;
+    }
+
+    for (const auto* run : { &got, &gotBlocks })
+    {
+        const long mismatch = effect_state_bits::firstDifferentSample (expected.data(), run->data(), n);
+        EXPECT_EQ (mismatch, -1) << (run == &got ? "sample by sample" : "blocks") << ": first differing sample " << mismatch
+                                 << ": literal " << expected[static_cast<size_t> (std::max (mismatch, 0L))] << ", cached "
+                                 << (*run)[static_cast<size_t> (std::max (mismatch, 0L))];
+    }
     EXPECT_EQ (effect_state_bits::firstDifference (literal, cached), "");
+    EXPECT_EQ (effect_state_bits::firstDifference (literal, blocks), "");
 
     // The pinned stretches must really have reached the region they are about.
     if (scenario.expectWahRunaway)
@@ -249,5 +270,39 @@ TEST (CachedEffectChain, NaNSamplesMeetingNaNParametersGiveTheLiteralBits)
 
         EXPECT_EQ (effect_state_bits::firstDifferentSample (expected.data(), got.data(), expected.size()), -1) << collision.name;
         EXPECT_EQ (effect_state_bits::firstDifference (literal, cached), "") << collision.name;
+    }
+}
+
+TEST (CachedEffectChain, BlocksAndSlotCallsCanTakeTurnsOnOneChain)
+{
+    EffectState literal (48000), cached (48000);
+    CachedEffectChain chain (cached, 64);
+
+    ChainSettings blockSettings;
+    blockSettings.wahOn = blockSettings.distOn = blockSettings.delOn = 1;
+    std::vector<ChainSettings> settings (100, blockSettings);
+
+    std::mt19937 rng (9);
+    std::uniform_real_distribution<float> noise (-0.5f, 0.5f);
+
+    for (int round = 0; round < 6; ++round)
+    {
+        // A block at the block settings...
+        std::vector<float> in (100), expected (100);
+        for (auto& x : in)
+            x = noise (rng);
+        for (size_t j = 0; j < in.size(); ++j)
+            expected[j] = runLiteralChain (literal, in[j], blockSettings);
+        chain.processBlock (in.data(), settings.data(), static_cast<int> (in.size()));
+        ASSERT_EQ (effect_state_bits::firstDifferentSample (expected.data(), in.data(), in.size()), -1) << "round " << round;
+
+        // ...then single slot calls with other parameters, which redesign the same filters.
+        const float x = noise (rng);
+        const float knob = 0.1f * static_cast<float> (round);
+        ASSERT_TRUE (effect_state_bits::sameBits (processWahSlot (literal, x, knob, 0.5f, knob), chain.processWahSlot (x, knob, 0.5f, knob)));
+        ASSERT_TRUE (effect_state_bits::sameBits (processDistortionSlot (literal, x, knob, knob), chain.processDistortionSlot (x, knob, knob)));
+        ASSERT_TRUE (effect_state_bits::sameBits (processAmpSlot (literal, x, knob, knob, knob, knob), chain.processAmpSlot (x, knob, knob, knob, knob)));
+        ASSERT_TRUE (effect_state_bits::sameBits (applyOutputLevel (x, knob), chain.applyOutputLevel (x, knob)));
+        ASSERT_EQ (effect_state_bits::firstDifference (literal, cached), "") << "round " << round;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CachedEffectChain.h"
+#include "ChainSettings.h"
 #include "EffectSlots.h"
 #include "EffectState.h"
 
@@ -15,13 +16,6 @@
 // through the literal slots and the cached chain side by side.
 namespace chain_automation
 {
-    // The engine's parameter block as plain values, with its initial values.
-    struct ChainSettings
-    {
-        float delTme = 0.5f, delAm = 0.5f, wahFreq = 1.0f, wahRes = 0.3f, wahGain = 0.7f, distGain = 0.6f,
-              distFreq = 0.4f, ampDrv = 0.7f, ampLo = 0.5f, ampMid = 0.5f, ampHi = 0.5f, mast = 0.6f;
-        std::int32_t delOn = 0, wahOn = 0, distOn = 0, ampOn = 1, mastOn = 1;
-    };
 
     // How often the four-pole filters' runaway guard was seen to fire: a step
     // with a non-zero input that leaves the input history at 0.
