@@ -37,6 +37,11 @@ namespace e2e
         xdo.click (contentToScreen (contentPoint), button);
     }
 
+    void AppWindow::moveMouseToContent (Point contentPoint) const
+    {
+        xdo.moveMouse (contentToScreen (contentPoint));
+    }
+
     void AppWindow::dragContent (Point from, Point to, int steps) const
     {
         xdo.drag (contentToScreen (from), contentToScreen (to), steps);
@@ -60,6 +65,12 @@ namespace e2e
     Screenshot AppWindow::screenshot (const std::filesystem::path& pngFile) const
     {
         return Screenshot::capture (xdo.display(), windowId, pngFile, xdo.logs());
+    }
+
+    Screenshot AppWindow::screenshotOfContent (const std::filesystem::path& pngFile) const
+    {
+        const auto whole = screenshot (xdo.logs() / (pngFile.stem().string() + "-whole-window.png"));
+        return whole.cropped (layout().content, pngFile, xdo.logs());
     }
 
     bool AppWindow::waitUntilDrawn (std::chrono::milliseconds timeout) const

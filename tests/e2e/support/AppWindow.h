@@ -32,6 +32,8 @@ namespace e2e
 
         // Test thread: clicks at a content-relative point.
         void clickContent (Point contentPoint, int button = 1) const;
+        // Test thread: moves the pointer to a content-relative point.
+        void moveMouseToContent (Point contentPoint) const;
         // Test thread: drags between content-relative points (knobs, sliders).
         void dragContent (Point from, Point to, int steps = 10) const;
         // Test thread: clicks the middle of the title bar's close button.
@@ -44,6 +46,10 @@ namespace e2e
         // Test thread: a picture of the window alone, saved as pngFile. Its
         // pixel coordinates are window-relative, as layout() is.
         Screenshot screenshot (const std::filesystem::path& pngFile) const;
+        // Test thread: a picture of the content alone (frame and title bar
+        // cut off), saved as pngFile; its pixel coordinates are
+        // content-relative, as clickContent's are.
+        Screenshot screenshotOfContent (const std::filesystem::path& pngFile) const;
 
         // Test thread: waits until the window shows something other than one
         // flat colour, i.e. the framework has painted it at least once (it

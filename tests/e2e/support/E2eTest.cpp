@@ -5,6 +5,7 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <stdexcept>
 
 namespace e2e
 {
@@ -88,6 +89,25 @@ namespace e2e
         auto& x = startXvfb();
         appJackServerName = jack != nullptr ? jack->name() : JackServer::uniqueServerName();
         app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory());
+        return *app;
+    }
+
+    AppWindow E2eTest::launchAppOnJack()
+    {
+        auto& server = startJack();
+        auto& started = launchApp();
+
+        if (const auto opened = started.waitForJackDevice (server); ! opened)
+            throw std::runtime_error (opened.message());
+
+        return started.waitForMainWindow();
+    }
+
+    VelthornApp& E2eTest::launchedApp()
+    {
+        if (app == nullptr)
+            throw std::logic_error ("the test has not launched the app");
+
         return *app;
     }
 

@@ -41,6 +41,13 @@ namespace e2e
         // need be) and on the test's JACK server if there is one, else on a
         // JACK server name nobody uses.
         VelthornApp& launchApp();
+        // Test thread: starts the test's JACK server and Velthorn on it, waits
+        // until the app has opened its JACK device and painted its window,
+        // and returns the window; throws, with what went wrong, otherwise.
+        AppWindow launchAppOnJack();
+
+        // Test thread: the app launchApp started; throws if none was.
+        VelthornApp& launchedApp();
 
         // Test thread: writes `content` as the app's settings file, before launchApp.
         void writeSettingsFile (const std::string& content);

@@ -52,17 +52,20 @@ namespace e2e
     Screenshot Screenshot::capture (const std::string& display, const std::string& windowId,
                                     const std::filesystem::path& pngFile, const std::filesystem::path& logDirectory)
     {
-        const auto environment = Environment::minimal().set ("DISPLAY", display);
-
         const auto grab = runTool ({ "import", "-silent", "-window", windowId, pngFile.string() },
-                                   environment, logDirectory, toolTimeout);
+                                   Environment::minimal().set ("DISPLAY", display), logDirectory, toolTimeout);
         if (! grab.succeeded())
             throw std::runtime_error ("screenshot failed: " + grab.describe());
 
+        return load (pngFile, logDirectory);
+    }
+
+    Screenshot Screenshot::load (const std::filesystem::path& pngFile, const std::filesystem::path& logDirectory)
+    {
         // The PNG stays as the artefact; a plain 8-bit PPM copy is what gets read.
         const auto ppmFile = logDirectory / (pngFile.stem().string() + ".ppm");
         const auto convert = runTool ({ "convert", pngFile.string(), "-depth", "8", "ppm:" + ppmFile.string() },
-                                      environment, logDirectory, toolTimeout);
+                                      Environment::minimal(), logDirectory, toolTimeout);
         if (! convert.succeeded())
             throw std::runtime_error ("cannot decode screenshot: " + convert.describe());
 
@@ -88,6 +91,27 @@ namespace e2e
         shot.rgb.assign (bytes.begin() + static_cast<std::ptrdiff_t> (pos),
                          bytes.begin() + static_cast<std::ptrdiff_t> (pos + expectedBytes));
         return shot;
+    }
+
+    Screenshot Screenshot::cropped (Rectangle area, const std::filesystem::path& croppedPng,
+                                    const std::filesystem::path& logDirectory) const
+    {
+        if (area.x < 0 || area.y < 0 || area.width <= 0 || area.height <= 0
+            || area.x + area.width > w || area.y + area.height > h)
+            throw std::out_of_range ("cannot crop " + std::to_string (area.width) + "x" + std::to_string (area.height)
+                                     + " at (" + std::to_string (area.x) + ", " + std::to_string (area.y)
+                                     + ") from the " + std::to_string (w) + "x" + std::to_string (h)
+                                     + " picture " + pngFile.string());
+
+        // +repage drops the offset a crop keeps, so the new PNG starts at 0, 0.
+        const auto geometry = std::to_string (area.width) + "x" + std::to_string (area.height)
+                              + "+" + std::to_string (area.x) + "+" + std::to_string (area.y);
+        const auto crop = runTool ({ "convert", pngFile.string(), "-crop", geometry, "+repage", croppedPng.string() },
+                                   Environment::minimal(), logDirectory, toolTimeout);
+        if (! crop.succeeded())
+            throw std::runtime_error ("cannot crop screenshot: " + crop.describe());
+
+        return load (croppedPng, logDirectory);
     }
 
     Rgb Screenshot::pixel (int x, int y) const

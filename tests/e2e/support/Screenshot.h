@@ -27,6 +27,16 @@ namespace e2e
         static Screenshot capture (const std::string& display, const std::string& windowId,
                                    const std::filesystem::path& pngFile, const std::filesystem::path& logDirectory);
 
+        // Test thread: reads a PNG file that exists already; throws when it
+        // cannot be decoded.
+        static Screenshot load (const std::filesystem::path& pngFile, const std::filesystem::path& logDirectory);
+
+        // Test thread: the part of this picture inside `area`, saved as
+        // pngFile; its pixel (0, 0) is the area's top left. Throws when the
+        // area does not lie inside the picture.
+        Screenshot cropped (Rectangle area, const std::filesystem::path& pngFile,
+                            const std::filesystem::path& logDirectory) const;
+
         // Test thread.
         int width() const noexcept { return w; }
         // Test thread.

@@ -42,4 +42,19 @@ namespace e2e
 
         return signal;
     }
+
+    StereoBuffer makeSineTone (size_t numFrames, double sampleRate, double frequencyHz, float amplitude)
+    {
+        auto tone = StereoBuffer::silence (numFrames);
+        constexpr double twoPi = 6.283185307179586;
+
+        for (size_t i = 0; i < numFrames; ++i)
+        {
+            const auto sample = static_cast<float> (amplitude * std::sin (twoPi * frequencyHz * static_cast<double> (i) / sampleRate));
+            tone.left[i] = sample;
+            tone.right[i] = sample;
+        }
+
+        return tone;
+    }
 }

@@ -13,4 +13,8 @@ namespace e2e
     // whatever comes after, so a recording can be aligned on its first
     // non-zero sample rather than on a guessed latency.
     StereoBuffer makeTestSignal (size_t numFrames, double sampleRate);
+
+    // Test thread: the same sine on both channels, starting at phase 0, so
+    // its first frame is silent and its second is not.
+    StereoBuffer makeSineTone (size_t numFrames, double sampleRate, double frequencyHz, float amplitude);
 }

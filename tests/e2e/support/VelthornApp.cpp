@@ -141,11 +141,16 @@ namespace e2e
 
     std::optional<ExitStatus> VelthornApp::closeWithCloseButton (const AppWindow& window, std::chrono::milliseconds timeout)
     {
+        return quitBy ([&window] { window.clickCloseButton(); }, timeout);
+    }
+
+    std::optional<ExitStatus> VelthornApp::quitBy (const std::function<void()>& action, std::chrono::milliseconds timeout)
+    {
         // Closing the app's JACK client removes its socket path, which must not
         // happen while another app's client is being opened.
         const JackClientNamesLock lock;
 
-        window.clickCloseButton();
+        action();
         return app->waitForExit (timeout);
     }
 }

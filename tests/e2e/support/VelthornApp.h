@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,6 +74,13 @@ namespace e2e
         // to end by itself; empty if it is still running at the deadline.
         std::optional<ExitStatus> closeWithCloseButton (const AppWindow& window,
                                                         std::chrono::milliseconds timeout = shutdownTimeout);
+
+        // Test thread: does what should make the app quit (a click, a key)
+        // while holding the JackClientNamesLock, as its JACK client closes
+        // then, and waits for the app to end by itself; empty if it is still
+        // running at the deadline.
+        std::optional<ExitStatus> quitBy (const std::function<void()>& action,
+                                          std::chrono::milliseconds timeout = shutdownTimeout);
 
     private:
         std::filesystem::path logDirectory;

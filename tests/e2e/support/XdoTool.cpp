@@ -29,8 +29,10 @@ namespace e2e
     std::vector<std::string> XdoTool::findVisibleWindows (pid_t pid, const std::string& nameRegex) const
     {
         // Not run(): "search" exits with 1 when nothing matches, which is an
-        // answer here rather than a failure.
-        const auto result = runTool ({ "xdotool", "search", "--onlyvisible", "--pid", std::to_string (pid),
+        // answer here rather than a failure. Without --all, xdotool joins
+        // --pid and --name with "or", and every window of the process (a
+        // popup menu, a dialog) would count as a match of any name.
+        const auto result = runTool ({ "xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string (pid),
                                        "--name", nameRegex },
                                      Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
 
@@ -43,6 +45,45 @@ namespace e2e
                 ids.push_back (line);
 
         return ids;
+    }
+
+    std::optional<std::string> XdoTool::waitForVisibleWindow (pid_t pid, const std::string& nameRegex,
+                                                              std::chrono::milliseconds timeout) const
+    {
+        std::vector<std::string> windows;
+
+        pollUntil (timeout, [&]
+        {
+            windows = findVisibleWindows (pid, nameRegex);
+            return ! windows.empty();
+        });
+
+        if (windows.empty())
+            return std::nullopt;
+
+        return windows.front();
+    }
+
+    bool XdoTool::isWindowVisible (const std::string& windowId) const
+    {
+        // Not run(): a window that is gone makes xdotool fail, which here
+        // just means "not visible".
+        const auto result = runTool ({ "xdotool", "search", "--onlyvisible", "--name", ".*" },
+                                     Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
+
+        std::stringstream lines (result.standardOutput);
+        std::string line;
+
+        while (std::getline (lines, line))
+            if (line == windowId)
+                return true;
+
+        return false;
+    }
+
+    bool XdoTool::waitUntilWindowHidden (const std::string& windowId, std::chrono::milliseconds timeout) const
+    {
+        return pollUntil (timeout, [&] { return ! isWindowVisible (windowId); });
     }
 
     Rectangle XdoTool::geometry (const std::string& windowId) const
@@ -79,6 +120,11 @@ namespace e2e
     {
         run ({ "mousemove", std::to_string (screen.x), std::to_string (screen.y),
                "click", std::to_string (button) });
+    }
+
+    void XdoTool::moveMouse (Point screen) const
+    {
+        run ({ "mousemove", std::to_string (screen.x), std::to_string (screen.y) });
     }
 
     void XdoTool::drag (Point from, Point to, int steps, int button) const

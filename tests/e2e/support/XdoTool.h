@@ -4,6 +4,7 @@
 #include "ScreenGeometry.h"
 #include "ToolRun.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,8 +23,20 @@ namespace e2e
         XdoTool (std::string display, std::filesystem::path logDirectory);
 
         // Test thread: ids of the mapped windows of that process whose name
-        // matches the regular expression.
+        // matches the regular expression (both conditions at once).
         std::vector<std::string> findVisibleWindows (pid_t pid, const std::string& nameRegex) const;
+
+        // Test thread: waits until that process maps a window whose name
+        // matches, and returns its id; empty if none appeared in time.
+        std::optional<std::string> waitForVisibleWindow (pid_t pid, const std::string& nameRegex,
+                                                         std::chrono::milliseconds timeout) const;
+
+        // Test thread: waits until the window is no longer mapped (hidden or
+        // destroyed); false if it still shows at the deadline.
+        bool waitUntilWindowHidden (const std::string& windowId, std::chrono::milliseconds timeout) const;
+
+        // Test thread: whether the window exists and is mapped.
+        bool isWindowVisible (const std::string& windowId) const;
 
         // Test thread: position and size of the window; throws when the window
         // cannot be queried.
@@ -31,6 +44,9 @@ namespace e2e
 
         // Test thread: moves the pointer and clicks (1 = left, 3 = right).
         void click (Point screen, int button = 1) const;
+
+        // Test thread: moves the pointer without clicking.
+        void moveMouse (Point screen) const;
 
         // Test thread: presses at `from`, moves to `to` in `steps` even steps
         // (sliders follow each move) and releases there.

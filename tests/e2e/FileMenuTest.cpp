@@ -1,0 +1,274 @@
+#include "E2eTest.h"
+#include "EmbeddedPictures.h"
+#include "JackClientNamesLock.h"
+#include "MainPanelLayout.h"
+#include "PictureComposition.h"
+#include "Polling.h"
+#include "PopupMenuWindow.h"
+#include "SettingsFile.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace
+{
+    using Row = e2e::PopupMenuWindow::Row;
+
+    // The items of the File menu, counted from the top, separators not counted.
+    constexpr int audioSettingsItem = 0;
+    constexpr int aboutItem = 1;
+    constexpr int quitItem = 2;
+
+    // The about box's content is fixed; the device dialog's is as wide as the
+    // panel sizes it, and as high as the framework's selector makes itself.
+    constexpr int aboutSize = 400;
+    constexpr int audioSettingsWidth = 600;
+
+    // In the device dialog for this JACK server, the tick box of the second
+    // input channel (capture_2): the framework's selector lists the input
+    // channels under the output channels, one row each, with the tick box at
+    // the left of each row.
+    constexpr e2e::Point secondInputTick { 225, 202 };
+
+    std::string describe (const std::map<std::string, std::string>& attributes)
+    {
+        std::string text;
+
+        for (const auto& [name, value] : attributes)
+            text += " " + name + "=\"" + value + "\"";
+
+        return text;
+    }
+
+    std::string attribute (const std::map<std::string, std::string>& attributes, const std::string& name)
+    {
+        const auto found = attributes.find (name);
+        return found != attributes.end() ? found->second : "(missing)";
+    }
+
+    class FileMenuTest : public e2e::E2eTest
+    {
+    protected:
+        // Test thread: clicks "File" and waits for its menu.
+        e2e::PopupMenuWindow openFileMenu (const e2e::AppWindow& window)
+        {
+            window.clickContent (e2e::panel::fileButton.centre());
+            return e2e::PopupMenuWindow::waitFor (window.xdotool(), launchedApp().process().pid(),
+                                                  { Row::item, Row::item, Row::separator, Row::item },
+                                                  e2e::startupTimeout);
+        }
+
+        // Test thread: chooses a File menu item and waits for the dialog it
+        // opens, by its exact title; throws if none appears.
+        std::string openDialogFromFileMenu (const e2e::AppWindow& window, int item, const std::string& title)
+        {
+            openFileMenu (window).choose (item, window.id(), e2e::startupTimeout);
+
+            const auto id = window.xdotool().waitForVisibleWindow (launchedApp().process().pid(), "^" + title + "$",
+                                                                   e2e::startupTimeout);
+            if (! id.has_value())
+                throw std::runtime_error ("no window titled \"" + title + "\" appeared\n" + launchedApp().process().report());
+
+            return *id;
+        }
+
+        // Test thread: a dialog of the app as a window with the given content
+        // width under a frame and title bar like the main window's.
+        static e2e::AppWindow dialogWindow (const e2e::AppWindow& mainWindow, const std::string& id, int contentWidth)
+        {
+            const auto main = mainWindow.layout();
+            const auto g = mainWindow.xdotool().geometry (id);
+            return { mainWindow.xdotool(), id, contentWidth, g.height - 2 * main.border - main.titleBarHeight };
+        }
+
+        // Test thread: polls the settings file until `done` accepts what it
+        // says about the device, and returns the last reading.
+        e2e::SavedDeviceState waitForSavedDeviceState (const std::function<bool (const e2e::SavedDeviceState&)>& done)
+        {
+            const auto file = e2e::VelthornApp::settingsFileIn (home());
+            e2e::SavedDeviceState state;
+
+            e2e::pollUntil (e2e::startupTimeout, [&]
+            {
+                state = e2e::SavedDeviceState::read (file);
+                return done (state);
+            });
+
+            return state;
+        }
+
+        // Test thread: presses Escape in the dialog and waits until it is gone.
+        ::testing::AssertionResult closeWithEscape (const e2e::AppWindow& dialog)
+        {
+            dialog.pressKeys ("Escape");
+
+            if (dialog.xdotool().waitUntilWindowHidden (dialog.id(), e2e::shutdownTimeout))
+                return ::testing::AssertionSuccess();
+
+            return ::testing::AssertionFailure() << "the dialog was still open after Escape";
+        }
+    };
+
+    TEST_F (FileMenuTest, AudioSettingsClosedUnchangedOnAFirstStartSavesAnEmptyDeviceStateAtOnce)
+    {
+        const auto window = launchAppOnJack();
+        ASSERT_FALSE (std::filesystem::exists (e2e::VelthornApp::settingsFileIn (home())));
+
+        // The dialog scans for JACK servers with a client of a fixed name.
+        const e2e::JackClientNamesLock lock;
+        const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                          audioSettingsWidth);
+        dialog.screenshot (artefact ("audio-settings.png"));
+
+        EXPECT_EQ (dialog.layout().content.width, audioSettingsWidth);
+        ASSERT_TRUE (closeWithEscape (dialog));
+
+        // Nothing was chosen and nothing was saved before, so the device
+        // manager has no setup of its own to report: the key is written empty.
+        const auto saved = waitForSavedDeviceState ([] (const e2e::SavedDeviceState& s) { return s.hasValue; });
+
+        EXPECT_TRUE (launchedApp().process().isRunning()) << "the settings must be saved while the app runs";
+        ASSERT_TRUE (saved.readable) << saved.text;
+        ASSERT_TRUE (saved.hasValue) << "no audioDeviceState in\n" << saved.text;
+        EXPECT_EQ (saved.plainValue, "") << saved.text;
+        EXPECT_FALSE (saved.deviceSetup.has_value()) << saved.text;
+    }
+
+    TEST_F (FileMenuTest, InputChannelSwitchedOffInAudioSettingsIsSavedAsTheDeviceSetupWhenTheDialogCloses)
+    {
+        const auto window = launchAppOnJack();
+        auto& jack = startJack();
+        const auto observer = jack.openClient (e2e::JackServer::uniqueClientName ("observer"));
+
+        const auto isConnected = [&] (const std::string& appPort, const std::string& systemPort)
+        {
+            for (const auto& other : observer->connectionsOf (e2e::VelthornApp::jackPort (appPort)))
+                if (other == systemPort)
+                    return true;
+
+            return false;
+        };
+
+        ASSERT_TRUE (isConnected ("in_2", "system:capture_2"));
+
+        const e2e::JackClientNamesLock lock;
+        const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                          audioSettingsWidth);
+        dialog.screenshot (artefact ("audio-settings-before.png"));
+
+        dialog.clickContent (secondInputTick);
+
+        // The change applies at once: the app's second input leaves capture_2.
+        const bool applied = e2e::pollUntil (e2e::startupTimeout, [&]
+        {
+            return ! isConnected ("in_2", "system:capture_2") && isConnected ("in_1", "system:capture_1");
+        });
+        dialog.screenshot (artefact ("audio-settings-after.png"));
+        ASSERT_TRUE (applied) << "the second input stayed on; see " << artefact ("audio-settings-after.png");
+
+        ASSERT_FALSE (std::filesystem::exists (e2e::VelthornApp::settingsFileIn (home())))
+            << "the setup is saved when the dialog closes, not before";
+        ASSERT_TRUE (closeWithEscape (dialog));
+
+        const auto saved = waitForSavedDeviceState ([] (const e2e::SavedDeviceState& s) { return s.deviceSetup.has_value(); });
+
+        EXPECT_TRUE (launchedApp().process().isRunning()) << "the settings must be saved while the app runs";
+        ASSERT_TRUE (saved.deviceSetup.has_value()) << "no DEVICESETUP under audioDeviceState in\n" << saved.text;
+
+        const auto& setup = *saved.deviceSetup;
+        const std::map<std::string, std::string> expected {
+            { "deviceType", "JACK" },
+            { "audioOutputDeviceName", "system" },
+            { "audioInputDeviceName", "system" },
+            { "audioDeviceRate", "48000.0" },
+            // A bit per channel, lowest first: capture_1 only.
+            { "audioDeviceInChans", "1" },
+        };
+
+        for (const auto& [name, value] : expected)
+            EXPECT_EQ (attribute (setup, name), value) << "in the saved DEVICESETUP:" << describe (setup);
+    }
+
+    TEST_F (FileMenuTest, SavedDeviceSetupIsOpenedAndWrittenBackWhenAudioSettingsCloses)
+    {
+        // Written by hand, on one line: the app writes its own layout, so a
+        // changed file shows that the app saved it.
+        const std::string handWritten =
+            "<PROPERTIES><VALUE name=\"audioDeviceState\"><DEVICESETUP deviceType=\"JACK\" "
+            "audioOutputDeviceName=\"system\" audioInputDeviceName=\"system\" audioDeviceRate=\"48000.0\" "
+            "audioDeviceBufferSize=\"256\"/></VALUE></PROPERTIES>\n";
+        writeSettingsFile (handWritten);
+
+        const auto window = launchAppOnJack();
+
+        const e2e::JackClientNamesLock lock;
+        const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                          audioSettingsWidth);
+        ASSERT_TRUE (closeWithEscape (dialog));
+
+        const auto saved = waitForSavedDeviceState ([&] (const e2e::SavedDeviceState& s)
+        {
+            return s.text != handWritten && s.deviceSetup.has_value();
+        });
+
+        EXPECT_TRUE (launchedApp().process().isRunning()) << "the settings must be saved while the app runs";
+        ASSERT_NE (saved.text, handWritten) << "the app did not write the settings file when the dialog closed";
+        ASSERT_TRUE (saved.deviceSetup.has_value()) << "no DEVICESETUP under audioDeviceState in\n" << saved.text;
+        EXPECT_EQ (attribute (*saved.deviceSetup, "deviceType"), "JACK") << saved.text;
+        EXPECT_EQ (attribute (*saved.deviceSetup, "audioOutputDeviceName"), "system") << saved.text;
+        EXPECT_EQ (attribute (*saved.deviceSetup, "audioInputDeviceName"), "system") << saved.text;
+    }
+
+    TEST_F (FileMenuTest, AboutShowsTheAboutPictureInA400By400BoxThatEscapeCloses)
+    {
+        const auto window = launchAppOnJack();
+        const auto about = dialogWindow (window, openDialogFromFileMenu (window, aboutItem, "About"), aboutSize);
+
+        const auto main = window.layout();
+        const auto layout = about.layout();
+        EXPECT_EQ (layout.content.width, aboutSize);
+        EXPECT_EQ (layout.content.height, aboutSize);
+        EXPECT_EQ (layout.border, main.border);
+
+        // Centred over the main panel.
+        const auto panelCentre = window.contentToScreen ({ e2e::panel::width / 2, e2e::panel::height / 2 });
+        const auto g = about.geometry();
+        EXPECT_LE (std::abs (g.x + g.width / 2 - panelCentre.x), 1) << "about box at x " << g.x;
+        EXPECT_LE (std::abs (g.y + g.height / 2 - panelCentre.y), 1) << "about box at y " << g.y;
+
+        // The picture, over white, wherever no label or link covers it (they
+        // lie within x < 242, 104 <= y < 192).
+        e2e::PictureComposition expected (aboutSize, aboutSize);
+        const auto picture = e2e::decodeEmbeddedPicture (e2e::EmbeddedPicture::about);
+        expected.draw (picture, { 0, 0, picture.width, picture.height }, { 0, 0 });
+
+        const auto shot = about.screenshotOfContent (artefact ("about.png"));
+        const e2e::Rectangle uncovered[] = { { 0, 0, aboutSize, 104 }, { 0, 192, aboutSize, 208 }, { 242, 104, 158, 88 } };
+
+        for (const auto& area : uncovered)
+            EXPECT_EQ (expected.countPixelsDifferentIn (shot, area, 4), 0)
+                << "the about picture is not shown at " << area.x << ", " << area.y << "; see " << shot.file();
+
+        ASSERT_TRUE (closeWithEscape (about));
+        EXPECT_TRUE (launchedApp().process().isRunning());
+        EXPECT_TRUE (window.xdotool().isWindowVisible (window.id()));
+    }
+
+    TEST_F (FileMenuTest, QuitEndsTheAppWithExitCodeZero)
+    {
+        const auto window = launchAppOnJack();
+        auto& app = launchedApp();
+
+        const auto status = app.quitBy ([&]
+        {
+            openFileMenu (window).choose (quitItem, window.id(), e2e::startupTimeout);
+        });
+
+        ASSERT_TRUE (status.has_value()) << "the app was still running after Quit was chosen\n" << app.process().report();
+        EXPECT_TRUE (status->isExitCode (0)) << "the app ended with " << status->describe() << "\n" << app.process().report();
+    }
+}
