@@ -90,6 +90,56 @@ public:
         return out;
     }
 
+    // For a run of steps with the history held as doubles (the pipelined
+    // chain). Widening a float is exact, so each step computes what process
+    // does. The two newest inputs (and outputs) sit in a pair of slots that
+    // take turns instead of being shifted: after m steps the newer one is in
+    // slot m & 1. beginRun widens the section's history, endRun writes it back
+    // as floats (relying on x0 == x1 and y0 == y1, which every step leaves).
+    // No NaN hand-over here: the caller runs again whatever gave a NaN.
+    inline void beginRun() noexcept
+    {
+        xRun[0] = section.x1;
+        xRun[1] = section.x2;
+        yRun[0] = section.y1;
+        yRun[1] = section.y2;
+        runSteps = 0;
+    }
+
+    // One step from a float value widened to double; returns the float
+    // output widened again. newer is the slot of the newest values, the
+    // number of steps taken in this run so far, modulo 2.
+    inline double stepInRun (double x, int newer) noexcept
+    {
+        const int older = newer ^ 1;
+        const double y = b0Quotient * x + b1Quotient * xRun[newer] + b2Quotient * xRun[older]
+                       - a1Quotient * yRun[newer] - a2Quotient * yRun[older];
+        const double rounded = static_cast<double> (static_cast<float> (y));
+        xRun[older] = x;
+        yRun[older] = rounded;
+        return rounded;
+    }
+
+    // The same, counting the steps itself.
+    inline double stepInRun (double x) noexcept
+    {
+        const double y = stepInRun (x, runSteps & 1);
+        ++runSteps;
+        return y;
+    }
+
+    // steps: how many steps the run took (when the caller counted them).
+    inline void endRun (int steps) noexcept
+    {
+        const int newer = steps & 1;
+        section.x0 = section.x1 = static_cast<float> (xRun[newer]);
+        section.x2 = static_cast<float> (xRun[newer ^ 1]);
+        section.y0 = section.y1 = static_cast<float> (yRun[newer]);
+        section.y2 = static_cast<float> (yRun[newer ^ 1]);
+    }
+
+    inline void endRun() noexcept { endRun (runSteps); }
+
     BiquadSection& getSection() const noexcept { return section; }
 
 private:
@@ -128,6 +178,8 @@ private:
 
     BiquadSection& section;
     double b0Quotient = 0.0, b1Quotient = 0.0, b2Quotient = 0.0, a1Quotient = 0.0, a2Quotient = 0.0;
+    double xRun[2] = {}, yRun[2] = {};
+    int runSteps = 0;
     Design lastDesign = Design::none;
     std::uint32_t lastInputs[3] = {};
 };

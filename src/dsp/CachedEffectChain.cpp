@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 
 // The mappings, the soft clip and the delay step are written out here as the
@@ -29,6 +30,67 @@ namespace
     // The pipeline's stages: wah, distortion, three for the tone stack, four
     // for the cabinet, delay, output level.
     constexpr int pipelineStages = 11;
+
+    // The delay line wraps after a step when (float) next > sampleRate * time
+    // - 1 (the time capped at one second, compared in float) or when next
+    // reaches the buffer's end. next is a whole number far below 2^24, so
+    // (float) next is exact and the float test is next > floor (last): both
+    // tests together are next > the number returned here.
+    inline int delayWrapAfterFor (float delTme, int sampleRate) noexcept
+    {
+        float time = delTme;
+        if (1.0f < time)
+            time = 1.0f;
+        const float last = static_cast<float> (sampleRate) * time - 1.0f;
+
+        if (std::isnan (last))   // the float test never holds
+            return sampleRate - 1;
+        if (last < 0.0f)         // it always holds (next is at least 1)
+            return 0;
+        return std::min (static_cast<int> (std::floor (last)), sampleRate - 1);
+    }
+
+    // The output level's factor: 100 * mast - 60 dB, each step rounded to float.
+    inline float outputFactorFor (float mast) noexcept
+    {
+        const float levelDb = static_cast<float> (100.0 * static_cast<double> (mast) - 60.0);
+        return static_cast<float> (velthorn::dsp::decibelsToGain (levelDb));
+    }
+
+    // True when settings[1 .. n-1] all have the bits of settings[0]. The
+    // differences are gathered word by word and looked at every 16 samples,
+    // so the loop stays short and a moving control stops it early.
+    bool sameSettingsThroughout (const ChainSettings* settings, int n) noexcept
+    {
+        constexpr std::size_t words = sizeof (ChainSettings) / sizeof (std::uint32_t);
+        static_assert (sizeof (ChainSettings) == words * sizeof (std::uint32_t), "no padding to compare");
+
+        const auto* const bytes = reinterpret_cast<const unsigned char*> (settings);
+        std::uint32_t first[words];
+        std::memcpy (first, bytes, sizeof first);
+
+        for (int start = 1; start < n; start += 16)
+        {
+            std::uint32_t difference[words] = {};
+            const int end = std::min (n, start + 16);
+            for (int j = start; j < end; ++j)
+            {
+                for (std::size_t w = 0; w < words; ++w)
+                {
+                    std::uint32_t v;
+                    std::memcpy (&v, bytes + static_cast<std::size_t> (j) * sizeof (ChainSettings) + w * sizeof v, sizeof v);
+                    difference[w] |= v ^ first[w];
+                }
+            }
+
+            std::uint32_t any = 0;
+            for (auto d : difference)
+                any |= d;
+            if (any != 0)
+                return false;
+        }
+        return true;
+    }
 
     // Never given a NaN (the slots hand those to the literal code first): with
     // x and |x| both NaN in the last product, the sign would be the compiler's choice.
@@ -60,6 +122,7 @@ CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
       cabinetMakeUpGain (std::pow (10.0, 0.75)),
       capacity (maximumBlockSize > 0 ? maximumBlockSize : 512),
       pieceInput (static_cast<std::size_t> (capacity)),
+      ampLine (static_cast<std::size_t> (capacity)),
       overwrittenPositions (static_cast<std::size_t> (capacity)),
       overwrittenValues (static_cast<std::size_t> (capacity))
 {
@@ -197,20 +260,34 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
     {
         // Force every stage to map and design afresh on its first sample.
         for (auto* key : { &wahKey[0], &wahKey[1], &wahKey[2], &distortionKey[0], &distortionKey[1], &driveKey,
-                           &lowKey, &midKey, &highKey, &mastKey })
+                           &lowKey, &midKey, &highKey, &mastKey, &delayKey })
             *key = noKey;
         keysValid = true;
     }
 
-    // Prologue, the full pipeline, epilogue.
-    const int full = std::min (n, pipelineStages - 1);
-    int t = 0;
-    for (; t < full; ++t)
-        pipelineStep<true> (samples, settings, t, n);
-    for (; t < n; ++t)
-        pipelineStep<false> (samples, settings, t, n);
-    for (; t < n + pipelineStages - 1; ++t)
-        pipelineStep<true> (samples, settings, t, n);
+    // Still controls are the usual case: then every sample of the piece has
+    // the same settings (compared as bits).
+    // A uniform piece checks for NaNs once, in its output. That finds them
+    // all when the delay's amount is finite and not zero (or the delay is
+    // off): an echo is NaN only when the delay's output is, which reaches the
+    // output level, and every other NaN reaches it too (the four-pole filters
+    // swallow their own). Other amounts keep the check on every echo.
+    const bool uniform = sameSettingsThroughout (settings, n)
+                      && (settings->delOn == 0 || (std::isfinite (settings->delAm) && settings->delAm != 0.0f));
+
+    if (! uniform)
+    {
+        runPipeline<false, 0> (samples, settings, n);
+    }
+    else if (settings->mastOn != 0)
+    {
+        const ChainSettings& p = *settings;
+        const unsigned slotMask = (p.wahOn != 0 ? 1u : 0u) | (p.distOn != 0 ? 2u : 0u) | (p.ampOn != 0 ? 4u : 0u)
+                                | (p.delOn != 0 ? 8u : 0u);
+        designFor (p);
+        runUniformPipeline (slotMask, samples, settings, n);
+    }
+    // else: the master switch is off for the whole piece, which stays as it is.
 
     if (sawNaN)
     {
@@ -222,6 +299,158 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
                 = overwrittenValues[static_cast<std::size_t> (k)];
         std::copy_n (pieceInput.begin(), n, samples);
         processSampleBySample (samples, settings, n);
+    }
+}
+
+template <bool uniform, unsigned slotMask>
+void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settings, int n)
+{
+    CachedBiquad* const biquads[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
+    for (auto* b : biquads)
+        b->beginRun();
+    wah.beginRun();
+    distortion.beginRun();
+
+    Run run { samples, settings, ampLine.data(), state.delayBuffer.get(), overwrittenPositions.data(),
+              overwrittenValues.data(), state.delayWriteIndex, overwrites, sawNaN,
+              static_cast<double> (settings->delAm) };
+
+    // Prologue, the full pipeline, epilogue.
+    const int full = std::min (n, pipelineStages - 1);
+    int t = 0;
+    for (; t < full; ++t)
+        pipelineStep<true, uniform, slotMask> (run, t, n);
+    for (; t < n; ++t)
+        pipelineStep<false, uniform, slotMask> (run, t, n);
+    for (; t < n + pipelineStages - 1; ++t)
+        pipelineStep<true, uniform, slotMask> (run, t, n);
+
+    state.delayWriteIndex = run.delayWriteIndex;
+    overwrites = run.overwrites;
+    sawNaN = run.sawNaN;
+
+    if constexpr (uniform)
+    {
+        // Every sample stepped every stage of the slots that are on.
+        if ((slotMask & 8u) != 0)
+            overwrites = n;
+
+        // A NaN's magnitude bits are above those of infinity; compared as
+        // integers so that the loop runs on vectors.
+        std::uint32_t nanFound = 0;
+        for (int j = 0; j < n; ++j)
+        {
+            std::uint32_t bits;
+            std::memcpy (&bits, samples + j, sizeof bits);
+            nanFound |= (bits & 0x7fffffffu) > 0x7f800000u ? 1u : 0u;
+        }
+        sawNaN |= nanFound != 0;
+    }
+
+    for (auto* b : biquads)
+    {
+        if constexpr (uniform)
+            b->endRun ((slotMask & 4u) != 0 ? n : 0);
+        else
+            b->endRun();
+    }
+    wah.endRun();
+    distortion.endRun();
+}
+
+void CachedEffectChain::runUniformPipeline (unsigned slotMask, float* samples, const ChainSettings* settings, int n)
+{
+    switch (slotMask)
+    {
+        case 0:  runPipeline<true, 0> (samples, settings, n); break;
+        case 1:  runPipeline<true, 1> (samples, settings, n); break;
+        case 2:  runPipeline<true, 2> (samples, settings, n); break;
+        case 3:  runPipeline<true, 3> (samples, settings, n); break;
+        case 4:  runPipeline<true, 4> (samples, settings, n); break;
+        case 5:  runPipeline<true, 5> (samples, settings, n); break;
+        case 6:  runPipeline<true, 6> (samples, settings, n); break;
+        case 7:  runPipeline<true, 7> (samples, settings, n); break;
+        case 8:  runPipeline<true, 8> (samples, settings, n); break;
+        case 9:  runPipeline<true, 9> (samples, settings, n); break;
+        case 10: runPipeline<true, 10> (samples, settings, n); break;
+        case 11: runPipeline<true, 11> (samples, settings, n); break;
+        case 12: runPipeline<true, 12> (samples, settings, n); break;
+        case 13: runPipeline<true, 13> (samples, settings, n); break;
+        case 14: runPipeline<true, 14> (samples, settings, n); break;
+        default: runPipeline<true, 15> (samples, settings, n); break;
+    }
+}
+
+// The designs and factors of a uniform piece, made before it runs: only for
+// the slots that are on, as the slots themselves would make them on their
+// first sample (the cabinet included).
+void CachedEffectChain::designFor (const ChainSettings& p)
+{
+    const auto bitsOf = [] (float value) noexcept { return std::uint64_t { velthorn::dsp::bitsOf (value) }; };
+
+    if (p.wahOn != 0)
+    {
+        const std::uint64_t k0 = bitsOf (p.wahFreq), k1 = bitsOf (p.wahRes), k2 = bitsOf (p.wahGain);
+        if (k0 != wahKey[0] || k1 != wahKey[1] || k2 != wahKey[2])
+        {
+            wahKey[0] = k0;
+            wahKey[1] = k1;
+            wahKey[2] = k2;
+            float frequency = mapped (p.wahFreq, 1000.0, 150.0);
+            if (frequency < 100.0f)
+                frequency = 100.0f;
+            wah.setParameters (frequency, mapped (p.wahGain, 80.0, -40.0), p.wahRes);
+        }
+    }
+
+    if (p.distOn != 0)
+    {
+        const std::uint64_t k0 = bitsOf (p.distGain), k1 = bitsOf (p.distFreq);
+        if (k0 != distortionKey[0] || k1 != distortionKey[1])
+        {
+            distortionKey[0] = k0;
+            distortionKey[1] = k1;
+            distortionFactor = velthorn::dsp::decibelsToGain (static_cast<float> (80.0 * static_cast<double> (p.distGain)));
+            distortion.setParameters (mapped (p.distFreq, 1500.0, 300.0), 35.0f, 0.75f);
+        }
+    }
+
+    if (p.ampOn != 0)
+    {
+        if (bitsOf (p.ampDrv) != driveKey)
+        {
+            driveKey = bitsOf (p.ampDrv);
+            driveFactor = velthorn::dsp::decibelsToGain (static_cast<float> (40.0 * static_cast<double> (p.ampDrv)));
+        }
+        if (bitsOf (p.ampLo) != lowKey)
+        {
+            lowKey = bitsOf (p.ampLo);
+            lowShelf.setLowShelf (200.0f, 1.0f, mapped (p.ampLo, 40.0, -20.0));
+        }
+        if (bitsOf (p.ampMid) != midKey)
+        {
+            midKey = bitsOf (p.ampMid);
+            midPeak.setPeak (774.5967f, 2.0f, mapped (p.ampMid, 40.0, -20.0));
+        }
+        if (bitsOf (p.ampHi) != highKey)
+        {
+            highKey = bitsOf (p.ampHi);
+            highShelf.setHighShelf (3000.0f, 1.0f, mapped (p.ampHi, 40.0, -20.0));
+        }
+        if (! cabinetDesigned)
+            designCabinet();
+    }
+
+    if (p.delOn != 0 && bitsOf (p.delTme) != delayKey)
+    {
+        delayKey = bitsOf (p.delTme);
+        delayWrapAfter = delayWrapAfterFor (p.delTme, state.sampleRate);
+    }
+
+    if (bitsOf (p.mast) != mastKey)
+    {
+        mastKey = bitsOf (p.mast);
+        outputFactor = outputFactorFor (p.mast);
     }
 }
 
@@ -252,9 +481,12 @@ void CachedEffectChain::processSampleBySample (float* samples, const ChainSettin
 // delay; output level. Each stage reads only its own state and its own
 // sample's settings, and computes exactly what the slot functions compute,
 // without their NaN hand-over (a NaN anywhere sends the piece round again).
-template <bool checked>
-void CachedEffectChain::pipelineStep (float* samples, const ChainSettings* settings, int t, int n)
+template <bool checked, bool uniform, unsigned slotMask>
+void CachedEffectChain::pipelineStep (Run& run, int t, int n)
 {
+    float* const samples = run.samples;
+    const ChainSettings* const settings = run.settings;
+
     const auto bitsOf = [] (float value) noexcept { return std::uint64_t { velthorn::dsp::bitsOf (value) }; };
 
     const auto active = [t, n] (int stage) noexcept
@@ -262,11 +494,39 @@ void CachedEffectChain::pipelineStep (float* samples, const ChainSettings* setti
         return ! checked || static_cast<unsigned> (t - stage) < static_cast<unsigned> (n);
     };
 
-    if (active (0))
+    // Whether a slot runs for sample i: known in advance for a uniform piece.
+    const auto runs = [settings] (unsigned slot, int i) noexcept
     {
-        const ChainSettings& p = settings[t];
-        if (p.mastOn != 0 && p.wahOn != 0)
+        if constexpr (uniform)
         {
+            return (slotMask & slot) != 0;
+        }
+        else
+        {
+            const ChainSettings& p = settings[i];
+            const std::int32_t on = slot == 1u ? p.wahOn : slot == 2u ? p.distOn : slot == 4u ? p.ampOn : p.delOn;
+            return p.mastOn != 0 && on != 0;
+        }
+    };
+
+    constexpr unsigned wahSlot = 1, distortionSlot = 2, ampSlot = 4, delaySlot = 8;
+
+    // A biquad stage's step. In a uniform piece stage k has stepped t - k
+    // times before this one, which tells the slot of its newest history.
+    const int slotForEvenStage = t & 1, slotForOddStage = slotForEvenStage ^ 1;
+    const auto step = [slotForEvenStage, slotForOddStage] (CachedBiquad& section, double x, int stage) noexcept
+    {
+        if constexpr (uniform)
+            return section.stepInRun (x, (stage & 1) != 0 ? slotForOddStage : slotForEvenStage);
+        else
+            return section.stepInRun (x);
+    };
+
+    if (active (0) && runs (wahSlot, t))
+    {
+        if constexpr (! uniform)
+        {
+            const ChainSettings& p = settings[t];
             const std::uint64_t k0 = bitsOf (p.wahFreq), k1 = bitsOf (p.wahRes), k2 = bitsOf (p.wahGain);
             if (k0 != wahKey[0] || k1 != wahKey[1] || k2 != wahKey[2])
             {
@@ -278,18 +538,18 @@ void CachedEffectChain::pipelineStep (float* samples, const ChainSettings* setti
                     frequency = 100.0f;
                 wah.setParameters (frequency, mapped (p.wahGain, 80.0, -40.0), p.wahRes);
             }
-
-            const float s = samples[t];
-            samples[t] = s + wah.process (s);
         }
+
+        const float s = samples[t];
+        samples[t] = s + wah.stepInRun (s);
     }
 
-    if (active (1))
+    if (active (1) && runs (distortionSlot, t - 1))
     {
         const int i = t - 1;
-        const ChainSettings& p = settings[i];
-        if (p.mastOn != 0 && p.distOn != 0)
+        if constexpr (! uniform)
         {
+            const ChainSettings& p = settings[i];
             const std::uint64_t k0 = bitsOf (p.distGain), k1 = bitsOf (p.distFreq);
             if (k0 != distortionKey[0] || k1 != distortionKey[1])
             {
@@ -298,127 +558,149 @@ void CachedEffectChain::pipelineStep (float* samples, const ChainSettings* setti
                 distortionFactor = velthorn::dsp::decibelsToGain (static_cast<float> (80.0 * static_cast<double> (p.distGain)));
                 distortion.setParameters (mapped (p.distFreq, 1500.0, 300.0), 35.0f, 0.75f);
             }
-
-            const float driven = static_cast<float> (distortionFactor * static_cast<double> (samples[i]));
-            samples[i] = softClip (distortion.process (driven) + driven, 0.2f);
         }
+
+        const float driven = static_cast<float> (distortionFactor * static_cast<double> (samples[i]));
+        samples[i] = softClip (distortion.stepInRun (driven) + driven, 0.2f);
     }
 
-    const auto ampOn = [settings] (int i) noexcept { return settings[i].mastOn != 0 && settings[i].ampOn != 0; };
-
-    if (active (2) && ampOn (t - 2))
+    if (active (2) && runs (ampSlot, t - 2))
     {
         const int i = t - 2;
-        const ChainSettings& p = settings[i];
-        const std::uint64_t kd = bitsOf (p.ampDrv), kl = bitsOf (p.ampLo);
-        if (kd != driveKey)
+        if constexpr (! uniform)
         {
-            driveKey = kd;
-            driveFactor = velthorn::dsp::decibelsToGain (static_cast<float> (40.0 * static_cast<double> (p.ampDrv)));
-        }
-        if (kl != lowKey)
-        {
-            lowKey = kl;
-            lowShelf.setLowShelf (200.0f, 1.0f, mapped (p.ampLo, 40.0, -20.0));
+            const ChainSettings& p = settings[i];
+            const std::uint64_t kd = bitsOf (p.ampDrv), kl = bitsOf (p.ampLo);
+            if (kd != driveKey)
+            {
+                driveKey = kd;
+                driveFactor = velthorn::dsp::decibelsToGain (static_cast<float> (40.0 * static_cast<double> (p.ampDrv)));
+            }
+            if (kl != lowKey)
+            {
+                lowKey = kl;
+                lowShelf.setLowShelf (200.0f, 1.0f, mapped (p.ampLo, 40.0, -20.0));
+            }
         }
 
         const float driven = static_cast<float> (driveFactor * static_cast<double> (samples[i]));
-        samples[i] = lowShelf.process (softClip (driven, 0.5f));
+        run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (softClip (driven, 0.5f)), 2);
     }
 
-    if (active (3) && ampOn (t - 3))
+    if (active (3) && runs (ampSlot, t - 3))
     {
         const int i = t - 3;
-        const std::uint64_t k = bitsOf (settings[i].ampMid);
-        if (k != midKey)
+        if constexpr (! uniform)
         {
-            midKey = k;
-            midPeak.setPeak (774.5967f, 2.0f, mapped (settings[i].ampMid, 40.0, -20.0));
+            const std::uint64_t k = bitsOf (settings[i].ampMid);
+            if (k != midKey)
+            {
+                midKey = k;
+                midPeak.setPeak (774.5967f, 2.0f, mapped (settings[i].ampMid, 40.0, -20.0));
+            }
         }
-        samples[i] = midPeak.process (samples[i]);
+        double& v = run.ampLine[static_cast<std::size_t> (i)];
+        v = step (midPeak, v, 3);
     }
 
-    if (active (4) && ampOn (t - 4))
+    if (active (4) && runs (ampSlot, t - 4))
     {
         const int i = t - 4;
-        const std::uint64_t k = bitsOf (settings[i].ampHi);
-        if (k != highKey)
+        if constexpr (! uniform)
         {
-            highKey = k;
-            highShelf.setHighShelf (3000.0f, 1.0f, mapped (settings[i].ampHi, 40.0, -20.0));
+            const std::uint64_t k = bitsOf (settings[i].ampHi);
+            if (k != highKey)
+            {
+                highKey = k;
+                highShelf.setHighShelf (3000.0f, 1.0f, mapped (settings[i].ampHi, 40.0, -20.0));
+            }
         }
-        samples[i] = highShelf.process (samples[i]);
+        double& v = run.ampLine[static_cast<std::size_t> (i)];
+        v = step (highShelf, v, 4);
     }
 
-    if (active (5) && ampOn (t - 5))
+    if (active (5) && runs (ampSlot, t - 5))
     {
-        if (! cabinetDesigned)
-            designCabinet();
-        samples[t - 5] = cabHighPass.process (samples[t - 5]);
+        if constexpr (! uniform)
+        {
+            if (! cabinetDesigned)
+                designCabinet();
+        }
+        double& v = run.ampLine[static_cast<std::size_t> (t - 5)];
+        v = step (cabHighPass, v, 5);
     }
 
-    if (active (6) && ampOn (t - 6))
-        samples[t - 6] = cabPeak.process (samples[t - 6]);
-
-    if (active (7) && ampOn (t - 7))
-        samples[t - 7] = cabLowPass1.process (samples[t - 7]);
-
-    if (active (8) && ampOn (t - 8))
+    if (active (6) && runs (ampSlot, t - 6))
     {
-        const float y = cabLowPass2.process (samples[t - 8]);
-        samples[t - 8] = static_cast<float> (cabinetMakeUpGain * static_cast<double> (y));
+        double& v = run.ampLine[static_cast<std::size_t> (t - 6)];
+        v = step (cabPeak, v, 6);
     }
 
-    if (active (9))
+    if (active (7) && runs (ampSlot, t - 7))
+    {
+        double& v = run.ampLine[static_cast<std::size_t> (t - 7)];
+        v = step (cabLowPass1, v, 7);
+    }
+
+    if (active (8) && runs (ampSlot, t - 8))
+    {
+        // The section's output is a float value; the make-up gain multiplies it in double.
+        const double y = step (cabLowPass2, run.ampLine[static_cast<std::size_t> (t - 8)], 8);
+        samples[t - 8] = static_cast<float> (cabinetMakeUpGain * y);
+    }
+
+    if (active (9) && runs (delaySlot, t - 9))
     {
         const int i = t - 9;
         const ChainSettings& p = settings[i];
-        if (p.mastOn != 0 && p.delOn != 0)
+        if constexpr (! uniform)
         {
-            float time = p.delTme;
-            if (1.0f < time)
-                time = 1.0f;
-
-            const int position = state.delayWriteIndex;
-            float& stored = state.delayBuffer[static_cast<std::size_t> (position)];
-            const float d = stored;
-            const float sample = samples[i];
-            const float echo = static_cast<float> ((static_cast<double> (d) + static_cast<double> (sample)) * static_cast<double> (p.delAm));
-
-            overwrittenPositions[static_cast<std::size_t> (overwrites)] = position;
-            overwrittenValues[static_cast<std::size_t> (overwrites)] = d;
-            ++overwrites;
-
-            stored = echo;
-            sawNaN |= std::isnan (echo);
-            samples[i] = sample + d;
-
-            int next = position + 1;
-            const float lastPosition = static_cast<float> (state.sampleRate) * time - 1.0f;
-            if (static_cast<float> (next) > lastPosition || next >= state.sampleRate)
-                next = 0;
-            state.delayWriteIndex = next;
+            const std::uint64_t k = bitsOf (p.delTme);
+            if (k != delayKey)
+            {
+                delayKey = k;
+                delayWrapAfter = delayWrapAfterFor (p.delTme, state.sampleRate);
+            }
         }
+
+        const int position = run.delayWriteIndex;
+        float& stored = run.delayBuffer[position];
+        const float d = stored;
+        const float sample = samples[i];
+        const double amount = uniform ? run.delayAmount : static_cast<double> (p.delAm);
+        const float echo = static_cast<float> ((static_cast<double> (d) + static_cast<double> (sample)) * amount);
+
+        // In a uniform piece the delay steps once per sample, in order.
+        const int entry = uniform ? i : run.overwrites++;
+        run.overwrittenPositions[entry] = position;
+        run.overwrittenValues[entry] = d;
+
+        stored = echo;
+        if constexpr (! uniform)
+            run.sawNaN |= std::isnan (echo);
+        samples[i] = sample + d;
+
+        const int next = position + 1;
+        run.delayWriteIndex = next > delayWrapAfter ? 0 : next;
     }
 
-    if (active (10))
+    if (active (10) && (uniform || settings[t - 10].mastOn != 0))
     {
         const int i = t - 10;
-        const ChainSettings& p = settings[i];
-        if (p.mastOn != 0)
+        if constexpr (! uniform)
         {
-            const std::uint64_t k = bitsOf (p.mast);
+            const std::uint64_t k = bitsOf (settings[i].mast);
             if (k != mastKey)
             {
                 mastKey = k;
-                const float levelDb = static_cast<float> (100.0 * static_cast<double> (p.mast) - 60.0);
-                outputFactor = static_cast<float> (velthorn::dsp::decibelsToGain (levelDb));
+                outputFactor = outputFactorFor (settings[i].mast);
             }
-
-            const float out = outputFactor * samples[i];
-            sawNaN |= std::isnan (out);
-            samples[i] = out;
         }
+
+        const float out = outputFactor * samples[i];
+        if constexpr (! uniform)
+            run.sawNaN |= std::isnan (out);
+        samples[i] = out;
     }
 }
 

@@ -69,8 +69,34 @@ private:
     void processPiece (float* samples, const ChainSettings* settings, int n);
     void processSampleBySample (float* samples, const ChainSettings* settings, int n);
 
-    template <bool checked>
-    void pipelineStep (float* samples, const ChainSettings* settings, int t, int n);
+    // uniform: every sample of the piece has the same settings, with mastOn
+    // on and the slots of slotMask (wah 1, distortion 2, amp 4, delay 8) on;
+    // the designs are then made before the piece and nothing is checked per
+    // sample. checked: the prologue and epilogue, where some stages are idle.
+    // What one run of the pipeline keeps at hand, held locally so that it
+    // can live in registers.
+    struct Run
+    {
+        float* samples;
+        const ChainSettings* settings;
+        double* ampLine;
+        float* delayBuffer;
+        int* overwrittenPositions;
+        float* overwrittenValues;
+        int delayWriteIndex;
+        int overwrites;
+        bool sawNaN;
+        double delayAmount;   // a uniform piece's delAm
+    };
+
+    template <bool checked, bool uniform, unsigned slotMask>
+    void pipelineStep (Run& run, int t, int n);
+
+    template <bool uniform, unsigned slotMask>
+    void runPipeline (float* samples, const ChainSettings* settings, int n);
+
+    void runUniformPipeline (unsigned slotMask, float* samples, const ChainSettings* settings, int n);
+    void designFor (const ChainSettings& settings);
 
     // The history of every filter and the delay position, kept so a piece
     // can be run again from where it started.
@@ -109,14 +135,16 @@ private:
     // Held in 64 bits so that noKey matches no float.
     static constexpr std::uint64_t noKey = ~std::uint64_t { 0 };
     std::uint64_t wahKey[3] = { noKey, noKey, noKey }, distortionKey[2] = { noKey, noKey };
-    std::uint64_t driveKey = noKey, lowKey = noKey, midKey = noKey, highKey = noKey, mastKey = noKey;
+    std::uint64_t driveKey = noKey, lowKey = noKey, midKey = noKey, highKey = noKey, mastKey = noKey, delayKey = noKey;
     bool keysValid = false;
     double distortionFactor = 0.0, driveFactor = 0.0;
     float outputFactor = 0.0f;
+    int delayWrapAfter = 0;   // the largest position the delay may step to before going back to 0
 
     // For running a piece again: its input, and every delay element it overwrote.
     const int capacity;
     std::vector<float> pieceInput;
+    std::vector<double> ampLine;   // the amp's samples between its pipeline stages
     std::vector<int> overwrittenPositions;
     std::vector<float> overwrittenValues;
     int overwrites = 0;

@@ -78,6 +78,56 @@ public:
         return f.y0;
     }
 
+    // For a run of steps (the pipelined chain): the input history is held as
+    // doubles (widening a float is exact) and the newest output and input
+    // are written back by endRun, which relies on y0 == y1 and x0 == x1 as
+    // every step (and the guard) leaves them. Computes what process does.
+    inline void beginRun() noexcept
+    {
+        x1Run = filter.x1;
+        x2Run = filter.x2;
+    }
+
+    inline float stepInRun (float x) noexcept
+    {
+        FourPoleFilter& f = filter;
+
+        const float d1 = -f.y1;
+        const float d2 = f.y2 - 2.0f * f.y1;
+        const float d3 = 3.0f * f.y2 - 3.0f * f.y1 - f.y3;
+        const float d4 = f.y4 - 4.0f * f.y3 + 6.0f * f.y2 - 4.0f * f.y1;
+
+        const double in = x;
+        const double sum = b * (in - 2.0 * x1Run + x2Run)
+                         - c1 * static_cast<double> (d1)
+                         - c2 * static_cast<double> (d2)
+                         - c3 * static_cast<double> (d3)
+                         - c4 * static_cast<double> (d4);
+        const float y = static_cast<float> (norm * sum);
+
+        if (! (std::fabs (y) <= FourPoleFilter::runawayLimit))
+        {
+            f.y1 = f.y2 = f.y3 = f.y4 = 0.0f;
+            x1Run = x2Run = 0.0;
+            return 0.0f;
+        }
+
+        f.y4 = f.y3;
+        f.y3 = f.y2;
+        f.y2 = f.y1;
+        f.y1 = y;
+        x2Run = x1Run;
+        x1Run = in;
+        return y;
+    }
+
+    inline void endRun() noexcept
+    {
+        filter.y0 = filter.y1;
+        filter.x0 = filter.x1 = static_cast<float> (x1Run);
+        filter.x2 = static_cast<float> (x2Run);
+    }
+
     FourPoleFilter& getFilter() const noexcept { return filter; }
 
 private:
@@ -86,6 +136,7 @@ private:
 
     FourPoleFilter& filter;
     double c1 = 0.0, c2 = 0.0, c3 = 0.0, c4 = 0.0, b = 0.0, norm = 0.0;
+    double x1Run = 0.0, x2Run = 0.0;
     bool designed = false;
     std::uint32_t lastInputs[3] = {};
 };
