@@ -250,6 +250,14 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
     if (n <= 0)
         return;
 
+    // Below the pipeline's depth its filling and draining cost more than it
+    // saves: such pieces (tiny device blocks) run sample by sample.
+    if (n < pipelineStages)
+    {
+        processSampleBySample (samples, settings, n);
+        return;
+    }
+
     // Kept so the piece can run again from its start if a NaN turns up.
     const Histories saved = saveHistories();
     std::copy_n (samples, n, pieceInput.begin());
@@ -266,12 +274,13 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
     }
 
     // Still controls are the usual case: then every sample of the piece has
-    // the same settings (compared as bits).
-    // A uniform piece checks for NaNs once, in its output. That finds them
-    // all when the delay's amount is finite and not zero (or the delay is
-    // off): an echo is NaN only when the delay's output is, which reaches the
-    // output level, and every other NaN reaches it too (the four-pole filters
-    // swallow their own). Other amounts keep the check on every echo.
+    // the same settings (compared as bits), and the piece runs a pipeline
+    // made for the slots that are on, with no test per sample. It looks for
+    // NaNs once, in its output. That finds them all when the delay's amount
+    // is finite and not zero (or the delay is off): an echo is NaN only when
+    // the delay's output is, which reaches the output level, and every other
+    // NaN reaches it too (the four-pole filters swallow their own). Other
+    // amounts take the general pipeline, which checks every echo.
     const bool uniform = sameSettingsThroughout (settings, n)
                       && (settings->delOn == 0 || (std::isfinite (settings->delAm) && settings->delAm != 0.0f));
 

@@ -26,6 +26,12 @@
 // stage k - 1 works on sample t - k + 1. Every stage still sees its own
 // samples in order with each sample's own parameters and switches, and no two
 // stages share state, so the results are those of the sample-by-sample order.
+// A piece in which no control moved (the usual case) runs a pipeline made for
+// the slots that are on, with no test per sample. Where two NaNs meet, the
+// sign and payload of the result depend on operand order, which this code
+// does not share with the literal code; a piece that produced a NaN is
+// therefore undone and run again sample by sample by the slot functions,
+// which hand such operations to the literal code.
 //
 // One CachedEffectChain belongs to one EffectState for its whole life: it is
 // made right after the state and destroyed with it, so a device restart begins
@@ -69,10 +75,6 @@ private:
     void processPiece (float* samples, const ChainSettings* settings, int n);
     void processSampleBySample (float* samples, const ChainSettings* settings, int n);
 
-    // uniform: every sample of the piece has the same settings, with mastOn
-    // on and the slots of slotMask (wah 1, distortion 2, amp 4, delay 8) on;
-    // the designs are then made before the piece and nothing is checked per
-    // sample. checked: the prologue and epilogue, where some stages are idle.
     // What one run of the pipeline keeps at hand, held locally so that it
     // can live in registers.
     struct Run
@@ -89,6 +91,10 @@ private:
         double delayAmount;   // a uniform piece's delAm
     };
 
+    // uniform: every sample of the piece has the same settings, with mastOn
+    // on and the slots of slotMask (wah 1, distortion 2, amp 4, delay 8) on;
+    // the designs are then made before the piece and nothing is checked per
+    // sample. checked: the prologue and epilogue, where some stages are idle.
     template <bool checked, bool uniform, unsigned slotMask>
     void pipelineStep (Run& run, int t, int n);
 
