@@ -27,34 +27,40 @@
 class CachedBiquad final
 {
 public:
+    // Whichever thread makes the section's owner (the message thread, in the engine).
     explicit CachedBiquad (BiquadSection& section) noexcept;
 
     // The section's designs, each run only when it differs from the last one.
     // The comparison is inline; the design itself is out of line.
+    // Audio thread only.
     inline void setLowPass (float frequency, float q)
     {
         if (changes (Design::lowPass, frequency, q, 0.0f))
             designLowPass (frequency, q);
     }
 
+    // Audio thread only.
     inline void setHighPass (float frequency, float q)
     {
         if (changes (Design::highPass, frequency, q, 0.0f))
             designHighPass (frequency, q);
     }
 
+    // Audio thread only.
     inline void setPeak (float frequency, float bandwidth, float gainDb)
     {
         if (changes (Design::peak, frequency, bandwidth, gainDb))
             designPeak (frequency, bandwidth, gainDb);
     }
 
+    // Audio thread only.
     inline void setLowShelf (float frequency, float slope, float gainDb)
     {
         if (changes (Design::lowShelf, frequency, slope, gainDb))
             designLowShelf (frequency, slope, gainDb);
     }
 
+    // Audio thread only.
     inline void setHighShelf (float frequency, float slope, float gainDb)
     {
         if (changes (Design::highShelf, frequency, slope, gainDb))
@@ -67,6 +73,7 @@ public:
     // operand order the compiler chose, so only the literal code gives the
     // literal NaN. A result that is not NaN never saw a NaN operand and has
     // the same bits whatever the order.
+    // Audio thread only.
     inline float process (float x) noexcept
     {
         BiquadSection& s = section;
@@ -97,6 +104,7 @@ public:
     // slot m & 1. beginRun widens the section's history, endRun writes it back
     // as floats (relying on x0 == x1 and y0 == y1, which every step leaves).
     // No NaN hand-over here: the caller runs again whatever gave a NaN.
+    // Audio thread only.
     inline void beginRun() noexcept
     {
         xRun[0] = section.x1;
@@ -109,6 +117,7 @@ public:
     // One step from a float value widened to double; returns the float
     // output widened again. newer is the slot of the newest values, the
     // number of steps taken in this run so far, modulo 2.
+    // Audio thread only.
     inline double stepInRun (double x, int newer) noexcept
     {
         const int older = newer ^ 1;
@@ -121,6 +130,7 @@ public:
     }
 
     // The same, counting the steps itself.
+    // Audio thread only.
     inline double stepInRun (double x) noexcept
     {
         const double y = stepInRun (x, runSteps & 1);
@@ -129,6 +139,7 @@ public:
     }
 
     // steps: how many steps the run took (when the caller counted them).
+    // Audio thread only.
     inline void endRun (int steps) noexcept
     {
         const int newer = steps & 1;
@@ -138,8 +149,10 @@ public:
         section.y2 = static_cast<float> (yRun[newer ^ 1]);
     }
 
+    // Audio thread only.
     inline void endRun() noexcept { endRun (runSteps); }
 
+    // The thread that uses the object.
     BiquadSection& getSection() const noexcept { return section; }
 
 private:

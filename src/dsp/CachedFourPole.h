@@ -24,9 +24,11 @@
 class CachedFourPole final
 {
 public:
+    // Whichever thread makes the filter's owner (the message thread, in the engine).
     explicit CachedFourPole (FourPoleFilter& filter) noexcept;
 
     // The filter's design, run only when its inputs differ from the last ones.
+    // Audio thread only.
     inline void setParameters (float frequency, float gainDb, float damping)
     {
         using velthorn::dsp::bitsOf;
@@ -45,6 +47,7 @@ public:
     // One step of the filter, exactly as FourPoleFilter::process. A NaN
     // never leaves it (the guard turns it into a restart from silence), so
     // its bits cannot depend on operand order.
+    // Audio thread only.
     inline float process (float x) noexcept
     {
         FourPoleFilter& f = filter;
@@ -82,12 +85,14 @@ public:
     // doubles (widening a float is exact) and the newest output and input
     // are written back by endRun, which relies on y0 == y1 and x0 == x1 as
     // every step (and the guard) leaves them. Computes what process does.
+    // Audio thread only.
     inline void beginRun() noexcept
     {
         x1Run = filter.x1;
         x2Run = filter.x2;
     }
 
+    // Audio thread only.
     inline float stepInRun (float x) noexcept
     {
         FourPoleFilter& f = filter;
@@ -121,6 +126,7 @@ public:
         return y;
     }
 
+    // Audio thread only.
     inline void endRun() noexcept
     {
         filter.y0 = filter.y1;
@@ -128,6 +134,7 @@ public:
         filter.x2 = static_cast<float> (x2Run);
     }
 
+    // The thread that uses the object.
     FourPoleFilter& getFilter() const noexcept { return filter; }
 
 private:
