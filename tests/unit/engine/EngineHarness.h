@@ -3,7 +3,19 @@
 #include "AudioMidiHandler.h"
 #include "FakeAudioDevice.h"
 
+#include <random>
 #include <vector>
+
+// Deterministic white noise in [-level, level].
+inline std::vector<float> noise (int n, unsigned seed, float level = 0.5f)
+{
+    std::mt19937 rng (seed);
+    std::uniform_real_distribution<float> dist (-level, level);
+    std::vector<float> v (static_cast<size_t> (n));
+    for (auto& x : v)
+        x = dist (rng);
+    return v;
+}
 
 // Drives an engine the way a device would: start, blocks of planar audio, stop.
 struct EngineHarness

@@ -8,16 +8,6 @@
 
 namespace
 {
-    std::vector<float> noise (int n, unsigned seed, float level = 0.5f)
-    {
-        std::mt19937 rng (seed);
-        std::uniform_real_distribution<float> dist (-level, level);
-        std::vector<float> v (static_cast<size_t> (n));
-        for (auto& x : v)
-            x = dist (rng);
-        return v;
-    }
-
     struct Slot
     {
         const char* name;
