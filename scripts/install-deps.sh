@@ -11,7 +11,7 @@ packages=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
     libasound2-dev libjack-jackd2-dev jackd2
     libpng-dev libjpeg-dev libflac-dev libvorbis-dev libogg-dev zlib1g-dev
-    xvfb xdotool imagemagick x11-utils
+    xvfb xauth xdotool imagemagick x11-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     python3
 )
