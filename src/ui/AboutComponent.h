@@ -34,7 +34,7 @@ public:
     const juce::Image& getAboutImage() const noexcept     { return aboutImage; }
 
     // The mail address the link shows and opens.
-    static constexpr const char* contactAddress = "contact@velthorn.audio";
+    static constexpr const char* contactAddress = "hi@velthorn.audio";
 
 private:
     std::unique_ptr<juce::Label> versionLabel;

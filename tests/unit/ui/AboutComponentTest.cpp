@@ -10,8 +10,8 @@ using namespace PixelTestSupport;
 
 namespace
 {
-    const char* const address = "contact@velthorn.audio";
-    const char* const mailTo = "mailto:contact@velthorn.audio";
+    const char* const address = "hi@velthorn.audio";
+    const char* const mailTo = "mailto:hi@velthorn.audio";
 
     juce::Component* findChild (juce::Component& parent, const juce::String& name)
     {
