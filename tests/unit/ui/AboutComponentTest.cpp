@@ -69,26 +69,6 @@ namespace
         static const auto& bytes = encodedPng (quadrantPicture (400, 400));
         return bytes;
     }
-
-    juce::Image paintOwnFace (AboutComponent& panel)
-    {
-        auto canvas = blankCanvas (panel.getWidth(), panel.getHeight());
-        {
-            juce::Graphics g (canvas);
-            panel.paint (g);
-        }
-        return canvas;
-    }
-
-    juce::Image paintWhole (AboutComponent& panel)
-    {
-        auto canvas = blankCanvas (panel.getWidth(), panel.getHeight());
-        {
-            juce::Graphics g (canvas);
-            panel.paintEntireComponent (g, false);
-        }
-        return canvas;
-    }
 }
 
 TEST (AboutComponent, CaptionsHaveTheirTextPlaceAndSharedLook)

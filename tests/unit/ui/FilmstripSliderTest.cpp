@@ -7,29 +7,6 @@ using namespace PixelTestSupport;
 
 namespace
 {
-    // Only the control's own drawing, without the children (text box) the
-    // framework adds.
-    juce::Image paintOwnFace (FilmstripSlider& slider)
-    {
-        auto canvas = blankCanvas (slider.getWidth(), slider.getHeight());
-        {
-            juce::Graphics g (canvas);
-            slider.paint (g);
-        }
-        return canvas;
-    }
-
-    // The way the framework draws it, children included.
-    juce::Image paintWhole (FilmstripSlider& slider)
-    {
-        auto canvas = blankCanvas (slider.getWidth(), slider.getHeight());
-        {
-            juce::Graphics g (canvas);
-            slider.paintEntireComponent (g, false);
-        }
-        return canvas;
-    }
-
     const char* orientationName (bool horizontal)   { return horizontal ? "horizontal strip" : "vertical strip"; }
 }
 

@@ -9,16 +9,6 @@ namespace
 {
     // Drawn the way the framework draws it: Button::paint passes its own
     // hover and pressed state to paintButton.
-    juce::Image paintWhole (ImageToggleButton& button)
-    {
-        auto canvas = blankCanvas (button.getWidth(), button.getHeight());
-        {
-            juce::Graphics g (canvas);
-            button.paintEntireComponent (g, false);
-        }
-        return canvas;
-    }
-
     const char* orientationName (bool horizontal)   { return horizontal ? "horizontal strip" : "vertical strip"; }
 
     // The switch picture: frame 0 (on) at the top or left, frame 1 (off)

@@ -133,4 +133,28 @@ namespace PixelTestSupport
 
         return true;
     }
+
+    // Only the component's own drawing, without the children the framework
+    // adds (a slider's text box, the about panel's labels).
+    template <typename ComponentType>
+    juce::Image paintOwnFace (ComponentType& component)
+    {
+        auto canvas = blankCanvas (component.getWidth(), component.getHeight());
+        {
+            juce::Graphics g (canvas);
+            component.paint (g);
+        }
+        return canvas;
+    }
+
+    // The way the framework draws it, children included.
+    inline juce::Image paintWhole (juce::Component& component)
+    {
+        auto canvas = blankCanvas (component.getWidth(), component.getHeight());
+        {
+            juce::Graphics g (canvas);
+            component.paintEntireComponent (g, false);
+        }
+        return canvas;
+    }
 }
