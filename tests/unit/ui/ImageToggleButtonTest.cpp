@@ -7,8 +7,6 @@ using namespace PixelTestSupport;
 
 namespace
 {
-    // Drawn the way the framework draws it: Button::paint passes its own
-    // hover and pressed state to paintButton.
     const char* orientationName (bool horizontal)   { return horizontal ? "horizontal strip" : "vertical strip"; }
 
     // The switch picture: frame 0 (on) at the top or left, frame 1 (off)
