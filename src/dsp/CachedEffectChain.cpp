@@ -1,7 +1,6 @@
 #include "CachedEffectChain.h"
 
 #include "EffectSlots.h"
-#include "SoftClipper.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,10 +8,10 @@
 #include <cstring>
 #include <iterator>
 
-// The mappings and the delay step are written out here as the literal slots
-// and stages write them (same operations, same order, same precision), so
-// that they inline into the slots; the soft clip is the shared inline one.
-// The equivalence tests render both side by side and compare every bit.
+// The mappings, the soft clip and the delay step are written out here as the
+// literal slots and stages write them (same operations, same order, same
+// precision), so that they inline into the slots. The equivalence tests render
+// both side by side and compare every bit.
 //
 // NaNs need one more rule. When both operands of a commutative operation are
 // NaN, the result carries the sign and payload of whichever the compiler put
@@ -92,6 +91,20 @@ namespace
         }
         return true;
     }
+
+    // Never given a NaN (the slots hand those to the literal code first): with
+    // x and |x| both NaN in the last product, the sign would be the compiler's choice.
+    inline float softClip (float x, float threshold) noexcept
+    {
+        const float limit = 2.0f * threshold;
+        if (x > limit)
+            x = limit;
+        if (x < -limit)
+            x = -limit;
+
+        const float m = std::fabs (x);
+        return x * (1.0f - m * (0.25f / threshold));
+    }
 }
 
 CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
@@ -144,7 +157,7 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
 
     // The filter never returns NaN and driven is not NaN, so neither is the sum.
     const float emphasised = distortion.process (driven) + driven;
-    return SoftClipper (emphasised, 0.2f);
+    return softClip (emphasised, 0.2f);
 }
 
 float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi)
@@ -164,7 +177,7 @@ float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo
     if (std::isnan (driven))   // gain and sample may both be NaN; nothing has run yet
         return ::processAmpSlot (state, sample, ampDrv, ampLo, ampMid, ampHi);
 
-    const float clipped = SoftClipper (driven, 0.5f);
+    const float clipped = softClip (driven, 0.5f);
     const float amplified = highShelf.process (midPeak.process (lowShelf.process (clipped)));
 
     // Cabinet: a fixed voicing, designed the first time the slot runs.
@@ -557,7 +570,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float driven = static_cast<float> (distortionFactor * static_cast<double> (samples[i]));
-        samples[i] = SoftClipper (distortion.stepInRun (driven) + driven, 0.2f);
+        samples[i] = softClip (distortion.stepInRun (driven) + driven, 0.2f);
     }
 
     if (active (2) && runs (ampSlot, t - 2))
@@ -580,7 +593,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float driven = static_cast<float> (driveFactor * static_cast<double> (samples[i]));
-        run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (SoftClipper (driven, 0.5f)), 2);
+        run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (softClip (driven, 0.5f)), 2);
     }
 
     if (active (3) && runs (ampSlot, t - 3))
