@@ -2,6 +2,8 @@
 #include "DspMaths.h"
 #include "SoftClipper.h"
 
+#include "DesignExpectations.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -51,14 +53,7 @@ TEST (AmpStage, DesignsTheToneStackFromItsArguments)
 
         for (const auto& [actual, expected] : { std::pair { &state.ampLowShelf, &low }, std::pair { &state.ampPeak, &mid },
                                                 std::pair { &state.ampHighShelf, &high } })
-        {
-            EXPECT_EQ (actual->a0, expected->a0);
-            EXPECT_EQ (actual->a1, expected->a1);
-            EXPECT_EQ (actual->a2, expected->a2);
-            EXPECT_EQ (actual->b0, expected->b0);
-            EXPECT_EQ (actual->b1, expected->b1);
-            EXPECT_EQ (actual->b2, expected->b2);
-        }
+            expectSameDesign (*actual, *expected);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "CabinetStage.h"
 
+#include "DesignExpectations.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,14 +18,7 @@ TEST (CabinetStage, DesignsItsFixedVoicing)
 
     for (const auto& [actual, expected] : { std::pair { &state.cabHighPass, &highPass }, std::pair { &state.cabPeak, &peak },
                                             std::pair { &state.cabLowPass1, &lowPass }, std::pair { &state.cabLowPass2, &lowPass } })
-    {
-        EXPECT_EQ (actual->a0, expected->a0);
-        EXPECT_EQ (actual->a1, expected->a1);
-        EXPECT_EQ (actual->a2, expected->a2);
-        EXPECT_EQ (actual->b0, expected->b0);
-        EXPECT_EQ (actual->b1, expected->b1);
-        EXPECT_EQ (actual->b2, expected->b2);
-    }
+        expectSameDesign (*actual, *expected);
 }
 
 TEST (CabinetStage, FirstOutputIsMakeUpGainTimesTheLeadingRatios)

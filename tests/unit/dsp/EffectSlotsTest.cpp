@@ -5,6 +5,8 @@
 #include "EffectSlots.h"
 #include "WahStage.h"
 
+#include "DesignExpectations.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -19,16 +21,6 @@ namespace
         EXPECT_EQ (actual.c4, expected.c4);
         EXPECT_EQ (actual.b, expected.b);
         EXPECT_EQ (actual.norm, expected.norm);
-    }
-
-    void expectSameDesign (const BiquadSection& actual, const BiquadSection& expected)
-    {
-        EXPECT_EQ (actual.a0, expected.a0);
-        EXPECT_EQ (actual.a1, expected.a1);
-        EXPECT_EQ (actual.a2, expected.a2);
-        EXPECT_EQ (actual.b0, expected.b0);
-        EXPECT_EQ (actual.b1, expected.b1);
-        EXPECT_EQ (actual.b2, expected.b2);
     }
 }
 
