@@ -1,29 +1,13 @@
-#include "MainComponent.h"
+#include "ControlPanel.h"
 
-#include "AboutComponent.h"
-#include "SettingsStore.h"
 #include "VelthornAssets.h"
 
 namespace
 {
-    const char* const deviceStateKey = "audioDeviceState";
     const char* const creditText = "velthorn.audio";
     const char* const creditUrl = "https://velthorn.audio";
 
     constexpr auto relaxed = std::memory_order_relaxed;
-
-    enum MenuItem
-    {
-        audioSettingsItem = 1,
-        aboutItem = 2,
-        quitItem = 3
-    };
-
-    juce::PropertiesFile& userSettings()
-    {
-        // Opened and read on first use.
-        return *SettingsStore::getInstance()->properties.getUserSettings();
-    }
 
     juce::Image decode (const char* data, int size)
     {
@@ -31,7 +15,8 @@ namespace
     }
 }
 
-MainComponent::MainComponent()
+ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hostToTell)
+    : engine (engineToShow), host (hostToTell)
 {
     largeKnobImage = decode (VelthornAssets::largeKnobStrip_png, VelthornAssets::largeKnobStrip_pngSize);
     smallKnobImage = decode (VelthornAssets::smallKnobStrip_png, VelthornAssets::smallKnobStrip_pngSize);
@@ -113,31 +98,13 @@ MainComponent::MainComponent()
 
     setSize (800, 600);
 
-    // A missing, empty or malformed saved state reads as nothing, and the
-    // device manager then opens its default devices.
-    std::unique_ptr<juce::XmlElement> savedState (userSettings().getXmlValue (deviceStateKey));
-
-    audioMidiHandler = std::make_unique<AudioMidiHandler>();
-
-    // With no device at all the error text is all we would get: the panel
-    // runs silently until a device is chosen in the settings dialog.
-    deviceManager.initialise (2, 2, savedState.get(), true, juce::String(), nullptr);
-    savedState = nullptr;
-
-    deviceManager.addAudioCallback (audioMidiHandler.get());
-    deviceManager.addMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
-
     // The controls stand at their minimum and off until this first fires.
     startTimer (50);
 }
 
-MainComponent::~MainComponent()
+ControlPanel::~ControlPanel()
 {
-    // The engine leaves both callback lists before it is deleted; removing it
-    // as audio callback calls its audioDeviceStopped.
-    deviceManager.removeAudioCallback (audioMidiHandler.get());
-    deviceManager.removeMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
-    audioMidiHandler = nullptr;
+    stopTimer();
 
     distGainSlider = nullptr;
     ampDrvSlider = nullptr;
@@ -168,14 +135,14 @@ MainComponent::~MainComponent()
     meterImage = {};
 }
 
-void MainComponent::paint (juce::Graphics& g)
+void ControlPanel::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xffffffff));
     g.drawImage (backgroundImage, 0, 0, 800, 600,
                  0, 0, backgroundImage.getWidth(), backgroundImage.getHeight(), false);
 }
 
-void MainComponent::resized()
+void ControlPanel::resized()
 {
     distGainSlider->setBounds (110, 170, 40, 40);
     ampDrvSlider->setBounds (210, 170, 40, 40);
@@ -199,7 +166,7 @@ void MainComponent::resized()
     fileButton->setBounds (0, 2, 48, 24);
 }
 
-void MainComponent::sliderValueChanged (juce::Slider* slider)
+int ControlPanel::knobIndex (const juce::Slider* slider) const
 {
     // The engine does all scaling: knobs send their plain 0..1 value.
     const std::pair<const FilmstripSlider*, int> targets[] = {
@@ -210,16 +177,31 @@ void MainComponent::sliderValueChanged (juce::Slider* slider)
     };
 
     for (const auto& [target, index] : targets)
-    {
         if (slider == target)
-        {
-            audioMidiHandler->setParameter (index, static_cast<float> (slider->getValue()));
-            return;
-        }
-    }
+            return index;
+
+    return -1;
 }
 
-void MainComponent::buttonClicked (juce::Button* button)
+void ControlPanel::sliderValueChanged (juce::Slider* slider)
+{
+    if (const int index = knobIndex (slider); index >= 0)
+        host.controlChanged (index, static_cast<float> (slider->getValue()));
+}
+
+void ControlPanel::sliderDragStarted (juce::Slider* slider)
+{
+    if (const int index = knobIndex (slider); index >= 0)
+        host.controlGestureBegan (index);
+}
+
+void ControlPanel::sliderDragEnded (juce::Slider* slider)
+{
+    if (const int index = knobIndex (slider); index >= 0)
+        host.controlGestureEnded (index);
+}
+
+void ControlPanel::buttonClicked (juce::Button* button)
 {
     // The click has already flipped the switch's state.
     const std::pair<const ImageToggleButton*, int> switches[] = {
@@ -231,7 +213,10 @@ void MainComponent::buttonClicked (juce::Button* button)
     {
         if (button == target)
         {
-            audioMidiHandler->setParameter (index, button->getToggleState() ? 1.0f : 0.0f);
+            // A click is a whole gesture of its own.
+            host.controlGestureBegan (index);
+            host.controlChanged (index, button->getToggleState() ? 1.0f : 0.0f);
+            host.controlGestureEnded (index);
             return;
         }
     }
@@ -240,27 +225,17 @@ void MainComponent::buttonClicked (juce::Button* button)
         showFileMenu();
 }
 
-void MainComponent::showFileMenu()
+void ControlPanel::showFileMenu()
 {
     juce::PopupMenu menu;
-    menu.addItem (audioSettingsItem, "Audio Settings");
-    menu.addItem (aboutItem, "About");
-    menu.addSeparator();
-    menu.addItem (quitItem, "Quit");
+    host.fillFileMenu (menu);
 
-    switch (menu.show())
-    {
-        case audioSettingsItem: showAudioSettings(); break;
-        case aboutItem:         showAboutDialog (*this); break;
-        case quitItem:          juce::JUCEApplication::quit(); break;
-        default:                break;   // dismissed
-    }
+    if (const int chosen = menu.show(); chosen != 0)
+        host.fileMenuItemChosen (chosen);
 }
 
-void MainComponent::timerCallback()
+void ControlPanel::timerCallback()
 {
-    const auto& engine = *audioMidiHandler;
-
     // Without notification: nothing flows back to the engine, so a MIDI value
     // such as 64/127 stays exact in the engine while its knob shows 0.50.
     auto show = [] (juce::Slider& slider, float value)
@@ -290,22 +265,4 @@ void MainComponent::timerCallback()
     show (*mastSlider, engine.mast.load (relaxed));
     show (*outputLevelSlider, engine.peakLevel.load (relaxed));
     light (*mastButton, engine.mastOn.load (relaxed));
-}
-
-void MainComponent::showAudioSettings()
-{
-    juce::AudioDeviceSelectorComponent selector (deviceManager, 0, 2, 0, 2, true, false, false, false);
-    selector.setSize (600, 450);
-
-    juce::DialogWindow::showModalDialog ("Audio Settings", &selector, this, juce::Colours::white,
-                                         true, false, false);
-
-    // Every change was applied while the dialog was open; this only makes it
-    // outlive the run, written now rather than at exit.
-    const std::unique_ptr<juce::XmlElement> state (deviceManager.createStateXml());
-    if (state != nullptr)
-        userSettings().setValue (deviceStateKey, state.get());
-    else
-        userSettings().setValue (deviceStateKey, juce::var());
-    userSettings().saveIfNeeded();
 }

@@ -1,38 +1,30 @@
-#include "MainComponent.h"
-#include "SettingsStore.h"
+#include "ControlPanel.h"
 #include "VelthornAssets.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <vector>
 
 namespace
 {
-    // The panel reads and writes the per-user settings file, so every run of
-    // these tests gets a home folder of its own.
-    class MainComponentTest : public ::testing::Test
+    // Writes down every call, so the tests can see what a host is told.
+    struct RecordingHost final : public PanelHost
+    {
+        void controlGestureBegan (int index) override { calls.add ("begin " + juce::String (index)); }
+        void controlChanged (int index, float value) override
+        {
+            calls.add ("change " + juce::String (index) + " " + juce::String (value));
+        }
+        void controlGestureEnded (int index) override { calls.add ("end " + juce::String (index)); }
+        void fillFileMenu (juce::PopupMenu& menu) override { menu.addItem (7, "Only item"); }
+        void fileMenuItemChosen (int itemId) override { calls.add ("menu " + juce::String (itemId)); }
+
+        juce::StringArray calls;
+    };
+
+    class ControlPanelTest : public ::testing::Test
     {
     protected:
-        static void SetUpTestSuite()
-        {
-            home = std::make_unique<juce::TemporaryFile>();
-            home->getFile().createDirectory();
-            ::setenv ("HOME", home->getFile().getFullPathName().toRawUTF8(), 1);
-
-            juce::PropertiesFile::Options options;
-            options.applicationName = "Velthorn";
-            options.filenameSuffix = "settings";
-            options.osxLibrarySubFolder = "Preferences";
-            SettingsStore::getInstance()->properties.setStorageParameters (options);
-        }
-
-        static void TearDownTestSuite()
-        {
-            SettingsStore::deleteInstance();
-            home->getFile().deleteRecursively();
-            home = nullptr;
-        }
-
         template <typename Control>
         Control& control (const juce::String& name)
         {
@@ -45,13 +37,12 @@ namespace
             throw std::runtime_error ("missing control");
         }
 
-        AudioMidiHandler& engine() { return *panel.audioMidiHandler; }
+        AudioMidiHandler& engine() { return audioMidiHandler; }
 
-        static std::unique_ptr<juce::TemporaryFile> home;
-        MainComponent panel;
+        AudioMidiHandler audioMidiHandler;
+        RecordingHost host;
+        ControlPanel panel { audioMidiHandler, host };
     };
-
-    std::unique_ptr<juce::TemporaryFile> MainComponentTest::home;
 
     struct Layout
     {
@@ -102,7 +93,7 @@ namespace
     };
 }
 
-TEST_F (MainComponentTest, ControlsStandInTheirPlacesAndStackingOrder)
+TEST_F (ControlPanelTest, ControlsStandInTheirPlacesAndStackingOrder)
 {
     EXPECT_EQ (panel.getWidth(), 800);
     EXPECT_EQ (panel.getHeight(), 600);
@@ -119,7 +110,7 @@ TEST_F (MainComponentTest, ControlsStandInTheirPlacesAndStackingOrder)
     }
 }
 
-TEST_F (MainComponentTest, KnobsHaveTheirRangesStylesAndStrips)
+TEST_F (ControlPanelTest, KnobsHaveTheirRangesStylesAndStrips)
 {
     for (const auto& k : knobs)
     {
@@ -153,7 +144,7 @@ TEST_F (MainComponentTest, KnobsHaveTheirRangesStylesAndStrips)
         EXPECT_EQ (control<ImageToggleButton> (s.name).getButtonText(), juce::String()) << s.name;
 }
 
-TEST_F (MainComponentTest, ControlsShowMinimumAndOffUntilTheFirstTick)
+TEST_F (ControlPanelTest, ControlsShowMinimumAndOffUntilTheFirstTick)
 {
     for (const auto& k : knobs)
         EXPECT_EQ (control<FilmstripSlider> (k.name).getValue(), 0.0) << k.name;
@@ -169,32 +160,46 @@ TEST_F (MainComponentTest, ControlsShowMinimumAndOffUntilTheFirstTick)
     EXPECT_FALSE (control<ImageToggleButton> ("delButton").getToggleState());
 }
 
-TEST_F (MainComponentTest, TurningAKnobSetsItsParameterAtOnce)
+TEST_F (ControlPanelTest, TurningAKnobTellsTheHostItsIndexAndValueAtOnce)
 {
     for (const auto& k : knobs)
     {
+        host.calls.clear();
         control<FilmstripSlider> (k.name).setValue (0.37, juce::sendNotificationSync);
-        EXPECT_EQ ((engine().*k.member).load(), 0.37f) << k.name;
+        EXPECT_EQ (host.calls, juce::StringArray ("change " + juce::String (k.index) + " 0.37")) << k.name;
+        EXPECT_NE ((engine().*k.member).load(), 0.37f) << k.name << ": the panel never writes the engine itself";
     }
 }
 
-TEST_F (MainComponentTest, ClickingASwitchSendsItsNewState)
+TEST_F (ControlPanelTest, ClickingASwitchIsAGestureWithItsNewState)
 {
-    for (const auto& s : switches)
+    const std::pair<const char*, int> indices[] = {
+        { "distButton", 9 }, { "ampButton", 14 }, { "delButton", 2 }, { "mastButton", 17 }, { "wahButton", 6 },
+    };
+
+    // The host here does not pass the click on to the engine, so the display
+    // timer would set every switch back to the engine's state.
+    panel.stopTimer();
+
+    for (const auto& [name, index] : indices)
     {
-        auto& button = control<ImageToggleButton> (s.name);
+        auto& button = control<ImageToggleButton> (name);
+        host.calls.clear();
         const bool before = button.getToggleState();
         // The framework posts the click to the message loop: run it until the click lands.
         button.triggerClick();
         const auto deadline = juce::Time::getMillisecondCounter() + 5000;
         while (button.getToggleState() == before && juce::Time::getMillisecondCounter() < deadline)
             juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
-        EXPECT_NE (button.getToggleState(), before) << s.name;
-        EXPECT_EQ ((engine().*s.member).load(), before ? 0 : 1) << s.name;
+        EXPECT_NE (button.getToggleState(), before) << name;
+
+        const juce::String i (index);
+        EXPECT_EQ (host.calls, juce::StringArray ("begin " + i, "change " + i + (before ? " 0" : " 1"), "end " + i))
+            << name;
     }
 }
 
-TEST_F (MainComponentTest, TheTimerMirrorsTheEngineWithoutTalkingBack)
+TEST_F (ControlPanelTest, TheTimerMirrorsTheEngineWithoutTalkingBack)
 {
     // A MIDI value of 64/127 shows as 0.50 while the engine keeps its own value.
     engine().handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 5, 64));
@@ -218,7 +223,7 @@ TEST_F (MainComponentTest, TheTimerMirrorsTheEngineWithoutTalkingBack)
     }
 }
 
-TEST_F (MainComponentTest, AHotPeakShowsTheMetersLastFrame)
+TEST_F (ControlPanelTest, AHotPeakShowsTheMetersLastFrame)
 {
     const juce::Image strip = juce::ImageFileFormat::loadFrom (VelthornAssets::meterStrip_png,
                                                                static_cast<size_t> (VelthornAssets::meterStrip_pngSize));
@@ -249,11 +254,39 @@ TEST_F (MainComponentTest, AHotPeakShowsTheMetersLastFrame)
     EXPECT_FALSE (drawnFrameMatches (0)) << "frames must differ for this test to mean anything";
 }
 
-TEST_F (MainComponentTest, TheMeterTalksToNobody)
+TEST_F (ControlPanelTest, TheMeterTalksToNobody)
 {
     auto& meter = control<FilmstripSlider> ("outputLevelSlider");
-    const float mastBefore = engine().mast.load();
     meter.setValue (1.0, juce::sendNotificationSync);
-    EXPECT_EQ (engine().mast.load(), mastBefore);
+    EXPECT_TRUE (host.calls.isEmpty()) << host.calls.joinIntoString (", ");
     EXPECT_EQ (engine().peakLevel.load(), 0.0f);
+}
+
+// Last in the file: the synthesised mouse events below go to the knob
+// directly, bypassing the framework's desktop-wide mouse state, and a switch
+// clicked after them in the same process no longer toggles.
+TEST_F (ControlPanelTest, DraggingAKnobIsOneGesture)
+{
+    // A real drag under a real mouse source: down, two moves, up.
+    panel.setBounds (0, 0, 800, 600);
+    auto& knob = control<FilmstripSlider> ("mastSlider");
+    const auto centre = knob.getLocalBounds().getCentre().toFloat();
+    auto mouse = juce::Desktop::getInstance().getMainMouseSource();
+    const auto now = juce::Time::getCurrentTime();
+    auto event = [&] (juce::Point<float> at)
+    {
+        return juce::MouseEvent (mouse, at, juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier), 0.0f,
+                                 0.0f, 0.0f, 0.0f, 0.0f, &knob, &knob, now, centre, now, 1, false);
+    };
+
+    knob.mouseDown (event (centre));
+    knob.mouseDrag (event (centre.translated (0.0f, -20.0f)));
+    knob.mouseDrag (event (centre.translated (0.0f, -40.0f)));
+    knob.mouseUp (event (centre.translated (0.0f, -40.0f)));
+
+    ASSERT_GE (host.calls.size(), 3);
+    EXPECT_EQ (host.calls[0], "begin 15");
+    EXPECT_EQ (host.calls[host.calls.size() - 1], "end 15");
+    for (int i = 1; i < host.calls.size() - 1; ++i)
+        EXPECT_TRUE (host.calls[i].startsWith ("change 15 ")) << host.calls[i];
 }

@@ -1,46 +1,47 @@
 #pragma once
 
-#include <juce_audio_utils/juce_audio_utils.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "AudioMidiHandler.h"
 #include "FilmstripSlider.h"
 #include "ImageToggleButton.h"
+#include "PanelHost.h"
 
-// The 800 x 600 main panel and the audio device host. It owns the device
-// manager and the engine, opens the saved device setup at start-up, sends
-// every control move to the engine at once, and copies the engine's values
-// back into the controls every 50 ms, so MIDI changes and the output peak
-// show on the panel. Message thread only.
-class MainComponent final : public juce::Component,
-                            public juce::Slider::Listener,
-                            public juce::Button::Listener,
-                            public juce::Timer
+// The 800 x 600 panel: the background picture, twelve knobs, the output
+// meter, five switches, the credit link and the File button. Every control
+// move goes to the host at once, and every 50 ms the engine's values are
+// copied back into the controls, so MIDI changes and the output peak show.
+// The panel only reads the engine; the host decides where a move goes.
+// Message thread only.
+class ControlPanel final : public juce::Component,
+                           public juce::Slider::Listener,
+                           public juce::Button::Listener,
+                           public juce::Timer
 {
 public:
-    MainComponent();
-    ~MainComponent() override;
+    // Both must outlive the panel.
+    ControlPanel (const AudioMidiHandler& engine, PanelHost& host);
+    ~ControlPanel() override;
 
     void paint (juce::Graphics& g) override;
     void resized() override;
 
     void sliderValueChanged (juce::Slider* slider) override;
+    void sliderDragStarted (juce::Slider* slider) override;
+    void sliderDragEnded (juce::Slider* slider) override;
     void buttonClicked (juce::Button* button) override;
 
     // Every 50 ms: engine fields into the controls, without notifications.
     void timerCallback() override;
 
-    // Runs the modal "Audio Settings" dialog, then saves the resulting device
-    // setup at once rather than at exit.
-    void showAudioSettings();
-
-    // Declared first so it is built before, and destroyed after, everything
-    // else of the panel.
-    juce::AudioDeviceManager deviceManager;
-    std::unique_ptr<AudioMidiHandler> audioMidiHandler;
-
 private:
     void showFileMenu();
+
+    // The engine's parameter index of a knob, or -1 for the meter.
+    int knobIndex (const juce::Slider* slider) const;
+
+    const AudioMidiHandler& engine;
+    PanelHost& host;
 
     juce::Image largeKnobImage;
     juce::Image smallKnobImage;
@@ -71,5 +72,5 @@ private:
     std::unique_ptr<juce::HyperlinkButton> creditLink;
     std::unique_ptr<juce::TextButton> fileButton;
 
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControlPanel)
 };

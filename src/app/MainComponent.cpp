@@ -1,0 +1,107 @@
+#include "MainComponent.h"
+
+#include "AboutComponent.h"
+#include "SettingsStore.h"
+
+namespace
+{
+    const char* const deviceStateKey = "audioDeviceState";
+
+    enum MenuItem
+    {
+        audioSettingsItem = 1,
+        aboutItem = 2,
+        quitItem = 3
+    };
+
+    juce::PropertiesFile& userSettings()
+    {
+        // Opened and read on first use.
+        return *SettingsStore::getInstance()->properties.getUserSettings();
+    }
+}
+
+MainComponent::MainComponent()
+{
+    // The panel shows the engine's values, so the engine comes first; neither
+    // does anything until the device manager starts calling the engine.
+    audioMidiHandler = std::make_unique<AudioMidiHandler>();
+    controlPanel = std::make_unique<ControlPanel> (*audioMidiHandler, *this);
+    addAndMakeVisible (*controlPanel);
+
+    setSize (800, 600);
+
+    // A missing, empty or malformed saved state reads as nothing, and the
+    // device manager then opens its default devices.
+    std::unique_ptr<juce::XmlElement> savedState (userSettings().getXmlValue (deviceStateKey));
+
+    // With no device at all the error text is all we would get: the panel
+    // runs silently until a device is chosen in the settings dialog.
+    deviceManager.initialise (2, 2, savedState.get(), true, juce::String(), nullptr);
+    savedState = nullptr;
+
+    deviceManager.addAudioCallback (audioMidiHandler.get());
+    deviceManager.addMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
+}
+
+MainComponent::~MainComponent()
+{
+    // The engine leaves both callback lists before it is deleted; removing it
+    // as audio callback calls its audioDeviceStopped. The panel, which reads
+    // the engine, goes before it.
+    deviceManager.removeAudioCallback (audioMidiHandler.get());
+    deviceManager.removeMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
+    controlPanel = nullptr;
+    audioMidiHandler = nullptr;
+}
+
+void MainComponent::resized()
+{
+    controlPanel->setBounds (getLocalBounds());
+}
+
+void MainComponent::controlGestureBegan (int) {}
+
+void MainComponent::controlChanged (int index, float value)
+{
+    audioMidiHandler->setParameter (index, value);
+}
+
+void MainComponent::controlGestureEnded (int) {}
+
+void MainComponent::fillFileMenu (juce::PopupMenu& menu)
+{
+    menu.addItem (audioSettingsItem, "Audio Settings");
+    menu.addItem (aboutItem, "About");
+    menu.addSeparator();
+    menu.addItem (quitItem, "Quit");
+}
+
+void MainComponent::fileMenuItemChosen (int itemId)
+{
+    switch (itemId)
+    {
+        case audioSettingsItem: showAudioSettings(); break;
+        case aboutItem:         showAboutDialog (*this); break;
+        case quitItem:          juce::JUCEApplication::quit(); break;
+        default:                break;
+    }
+}
+
+void MainComponent::showAudioSettings()
+{
+    juce::AudioDeviceSelectorComponent selector (deviceManager, 0, 2, 0, 2, true, false, false, false);
+    selector.setSize (600, 450);
+
+    juce::DialogWindow::showModalDialog ("Audio Settings", &selector, this, juce::Colours::white,
+                                         true, false, false);
+
+    // Every change was applied while the dialog was open; this only makes it
+    // outlive the run, written now rather than at exit.
+    const std::unique_ptr<juce::XmlElement> state (deviceManager.createStateXml());
+    if (state != nullptr)
+        userSettings().setValue (deviceStateKey, state.get());
+    else
+        userSettings().setValue (deviceStateKey, juce::var());
+    userSettings().saveIfNeeded();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <juce_audio_utils/juce_audio_utils.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "AudioMidiHandler.h"
+#include "ControlPanel.h"
+#include "PanelHost.h"
+
+// The main window's content and the audio device host. It owns the device
+// manager and the engine, opens the saved device setup at start-up, shows the
+// control panel over the whole window and sends every control move straight
+// to the engine. Message thread only.
+class MainComponent final : public juce::Component,
+                            public PanelHost
+{
+public:
+    MainComponent();
+    ~MainComponent() override;
+
+    void resized() override;
+
+    // PanelHost: the app has no automation to record, so only the value counts.
+    void controlGestureBegan (int index) override;
+    void controlChanged (int index, float value) override;
+    void controlGestureEnded (int index) override;
+    void fillFileMenu (juce::PopupMenu& menu) override;
+    void fileMenuItemChosen (int itemId) override;
+
+    // Runs the modal "Audio Settings" dialog, then saves the resulting device
+    // setup at once rather than at exit.
+    void showAudioSettings();
+
+    // Declared first so it is built before, and destroyed after, everything
+    // else of the panel.
+    juce::AudioDeviceManager deviceManager;
+    std::unique_ptr<AudioMidiHandler> audioMidiHandler;
+    std::unique_ptr<ControlPanel> controlPanel;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
+};
