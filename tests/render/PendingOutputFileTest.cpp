@@ -205,3 +205,46 @@ namespace
         EXPECT_TRUE (dir.entries().empty());
     }
 }
+
+namespace
+{
+    class PendingOutputFileLongName : public ::testing::TestWithParam<int>
+    {
+    };
+
+    TEST_P (PendingOutputFileLongName, WorksUpToTheLongestLegalName)
+    {
+        // Every name the file system takes must work, however little room
+        // it leaves for the temporary name's additions.
+        TempDirectory dir;
+        const auto name = std::string (static_cast<size_t> (GetParam()) - 4, 'n') + ".wav";
+        const auto target = dir.path (name);
+
+        std::unique_ptr<PendingOutputFile> pending;
+        ASSERT_EQ (PendingOutputFile::create (target, pending), "") << name.size() << " bytes";
+        EXPECT_EQ (partFiles (dir).size(), 1u);
+
+        writeThrough (*pending, "take");
+        ASSERT_EQ (pending->commit(), "");
+        EXPECT_EQ (dir.entries(), std::vector<std::string> { name });
+        EXPECT_EQ (rendertest::readBytes (target), (std::vector<uint8_t> { 't', 'a', 'k', 'e' }));
+    }
+
+    INSTANTIATE_TEST_SUITE_P (Lengths, PendingOutputFileLongName, ::testing::Range (240, 256),
+                              [] (const ::testing::TestParamInfo<int>& info)
+                              { return "bytes" + std::to_string (info.param); });
+
+    TEST (PendingOutputFile, TemporaryNamesOfTwoLongNamesSharingABeginningDiffer)
+    {
+        // Shortened to fit, the two temporary names share everything but the
+        // random part, which still keeps them apart.
+        TempDirectory dir;
+        const auto stem = std::string (250, 'n');
+
+        std::unique_ptr<PendingOutputFile> first, second;
+        ASSERT_EQ (PendingOutputFile::create (dir.path (stem + "1.wav"), first), "");
+        ASSERT_EQ (PendingOutputFile::create (dir.path (stem + "2.wav"), second), "");
+        EXPECT_NE (first->temporaryPath(), second->temporaryPath());
+        EXPECT_EQ (partFiles (dir).size(), 2u);
+    }
+}

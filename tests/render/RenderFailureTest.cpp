@@ -5,6 +5,7 @@
 #include "RenderFixture.h"
 
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,18 +204,71 @@ namespace
         EXPECT_EQ (rendertest::readBytes (dir.path ("out.wav")), previousTake);
     }
 
-    std::string signalName (const ::testing::TestParamInfo<int>& info)
+    std::string signalName (int signalNumber)
     {
-        switch (info.param)
+        const auto* const name = ::sigabbrev_np (signalNumber);
+        return name != nullptr ? std::string ("SIG") + name : "signal" + std::to_string (signalNumber);
+    }
+
+    // Every signal whose default action ends the process, as another
+    // program or a shell might send it.
+    INSTANTIATE_TEST_SUITE_P (Signals, RenderInterrupted,
+                              ::testing::Values (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE,
+                                                 SIGXCPU, SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR, SIGSYS, SIGTRAP, SIGABRT,
+                                                 SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGSTKFLT, SIGRTMIN, SIGRTMAX),
+                              [] (const ::testing::TestParamInfo<int>& info) { return signalName (info.param); });
+
+    // Two signals sent back to back: the second arrives while the first is
+    // still cleaning up. Repeated, since where it lands varies.
+    class RenderInterruptedTwice : public RenderFailure,
+                                   public ::testing::WithParamInterface<std::pair<int, int>>
+    {
+    };
+
+    TEST_P (RenderInterruptedTwice, StillRemovesItsTemporaryFile)
+    {
+        const auto [first, second] = GetParam();
+
+        for (int attempt = 0; attempt < 10; ++attempt)
         {
-            case SIGINT:  return "SIGINT";
-            case SIGTERM: return "SIGTERM";
-            case SIGHUP:  return "SIGHUP";
-            default:      return "signal" + std::to_string (info.param);
+            rendertest::RunningRenderer renderer ({ "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
+                                                  dir.root());
+            ASSERT_TRUE (renderer.waitForStderr ("%"));
+
+            renderer.sendSignal (first);
+            renderer.sendSignal (second);
+            const auto result = renderer.wait();
+
+            EXPECT_TRUE (result.signal == first || result.signal == second) << "attempt " << attempt << ": " << result.signal;
+            ASSERT_EQ (dir.entries(), entriesBefore) << "attempt " << attempt;
+            EXPECT_EQ (rendertest::readBytes (dir.path ("out.wav")), previousTake);
         }
     }
 
-    INSTANTIATE_TEST_SUITE_P (Signals, RenderInterrupted, ::testing::Values (SIGINT, SIGTERM, SIGHUP), signalName);
+    INSTANTIATE_TEST_SUITE_P (Pairs, RenderInterruptedTwice,
+                              ::testing::Values (std::pair (SIGTERM, SIGTERM), std::pair (SIGINT, SIGTERM),
+                                                 std::pair (SIGTERM, SIGQUIT), std::pair (SIGHUP, SIGUSR1)),
+                              [] (const ::testing::TestParamInfo<std::pair<int, int>>& info)
+                              { return signalName (info.param.first) + "_then_" + signalName (info.param.second); });
+
+    TEST_F (RenderFailure, TheFileSizeLimitIsAnErrorNotASignal)
+    {
+        // As `ulimit -f` leaves it: the limit signal at its default action,
+        // which would end the process with the temporary file in place.
+        rendertest::RunLimits limits;
+        limits.maximumFileSize = 16384;
+        limits.ignoreFileSizeSignal = false;
+        expectFailure ({ "in.wav", "out.wav", "--tail", "1" }, 1, "file size limit", limits);
+    }
+
+    TEST_F (RenderFailure, AnOutputNameOfTheLongestLegalLengthRenders)
+    {
+        const auto name = std::string (251, 'n') + ".wav";
+        const auto result = run ({ "in.wav", name });
+
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+        EXPECT_EQ (rendertest::readAudio (dir.path (name)).numSamples(), 8820);
+    }
 
     // What stderr shows on success: a bar when asked for, a clipping
     // warning unless --quiet, nothing else.

@@ -369,7 +369,7 @@ namespace rendertest
             {
                 // Writes beyond the limit then fail with EFBIG instead of
                 // killing the process, as a full disk would fail them.
-                ::signal (SIGXFSZ, SIG_IGN);
+                ::signal (SIGXFSZ, limits.ignoreFileSizeSignal ? SIG_IGN : SIG_DFL);
                 const rlimit limit { static_cast<rlim_t> (limits.maximumFileSize), static_cast<rlim_t> (limits.maximumFileSize) };
                 ::setrlimit (RLIMIT_FSIZE, &limit);
             }
@@ -414,10 +414,20 @@ namespace rendertest
             ::dup2 (nullFd, STDIN_FILENO);
             ::dup2 (nullFd, STDOUT_FILENO);
 
-            // A test runner may have left these ignored; the renderer must
-            // see them as a shell would deliver them.
-            ::signal (SIGINT, SIG_DFL);
-            ::signal (SIGTERM, SIG_DFL);
+            // A test runner may have left signals ignored or blocked; the
+            // renderer must see them as a shell would deliver them.
+            for (int signalNumber = 1; signalNumber < NSIG; ++signalNumber)
+                if (signalNumber != SIGKILL && signalNumber != SIGSTOP)
+                    ::signal (signalNumber, SIG_DFL);
+
+            sigset_t none;
+            sigemptyset (&none);
+            ::sigprocmask (SIG_SETMASK, &none, nullptr);
+
+            // Signals that dump core by default must not leave a core file
+            // in the folder the test inspects.
+            const rlimit noCore { 0, 0 };
+            ::setrlimit (RLIMIT_CORE, &noCore);
 
             if (::chdir (workingDirectory.c_str()) != 0)
                 ::_exit (127);

@@ -104,6 +104,7 @@ namespace rendertest
     struct RunLimits
     {
         int64_t maximumFileSize = -1;   // RLIMIT_FSIZE in bytes; -1 leaves it alone
+        bool ignoreFileSizeSignal = true;   // with a limit: writes fail with EFBIG, no SIGXFSZ
     };
 
     // Runs the real velthorn-render binary with `arguments` in `workingDirectory`
