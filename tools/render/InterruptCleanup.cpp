@@ -11,53 +11,81 @@ namespace
     // Read by the handler, so plain storage that needs no allocation or lock.
     char armedPath[PATH_MAX + 1] = {};
     volatile std::sig_atomic_t isArmed = 0;
+    volatile std::sig_atomic_t hasSaidSo = 0;
 
-    constexpr int handledSignals[] = { SIGINT, SIGTERM, SIGHUP };
+    // Every signal whose default action ends the process, the ones a fault
+    // raises included (they are usually sent by another program here).
+    constexpr int standardSignals[] = { SIGHUP, SIGINT, SIGQUIT, SIGILL, SIGTRAP, SIGABRT, SIGBUS, SIGFPE,
+                                        SIGUSR1, SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGSTKFLT,
+                                        SIGXCPU, SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR, SIGSYS };
+
+    template <typename Function>
+    void forEachHandledSignal (Function&& function)
+    {
+        for (const auto signalNumber : standardSignals)
+            function (signalNumber);
+
+        // The real-time signals end the process too.
+        for (int signalNumber = SIGRTMIN; signalNumber <= SIGRTMAX; ++signalNumber)
+            function (signalNumber);
+    }
 
     sigset_t handledSignalSet()
     {
         sigset_t set;
         sigemptyset (&set);
-
-        for (const auto signalNumber : handledSignals)
-            sigaddset (&set, signalNumber);
-
+        forEachHandledSignal ([&set] (int signalNumber) { sigaddset (&set, signalNumber); });
         return set;
     }
 
     extern "C" void removeArmedFileAndDie (int signalNumber)
     {
-        // Only async-signal-safe calls from here on.
+        // Only async-signal-safe calls from here on. Every signal is blocked
+        // while this runs, so a second one waits until the file is gone; if
+        // it then arrives it comes here too, where removing the file again
+        // does no harm.
         if (isArmed != 0)
             ::unlink (armedPath);
 
-        static const char message[] = "velthorn-render: interrupted, no output written\n";
-        [[maybe_unused]] const auto written = ::write (STDERR_FILENO, message, sizeof (message) - 1);
+        if (hasSaidSo == 0)
+        {
+            hasSaidSo = 1;
+            static const char message[] = "velthorn-render: interrupted, no output written\n";
+            [[maybe_unused]] const auto written = ::write (STDERR_FILENO, message, sizeof (message) - 1);
+        }
 
-        // SA_RESETHAND restored the default action; the signal is blocked
-        // until this handler returns, and then it ends the process.
+        // With the default action back, the signal ends the process as soon
+        // as this handler returns and unblocks it.
+        struct sigaction defaultAction {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigemptyset (&defaultAction.sa_mask);
+        ::sigaction (signalNumber, &defaultAction, nullptr);
         ::raise (signalNumber);
     }
 }
 
 void InterruptCleanup::install()
 {
+    // Past the limit a write then fails with EFBIG, which the output stream
+    // reports, instead of the signal ending the process mid-write.
+    ::signal (SIGXFSZ, SIG_IGN);
+
     struct sigaction action {};
     action.sa_handler = removeArmedFileAndDie;
-    action.sa_flags = static_cast<int> (SA_RESETHAND);
-    action.sa_mask = handledSignalSet();
+    action.sa_flags = 0;
+    sigfillset (&action.sa_mask);
 
-    for (const auto signalNumber : handledSignals)
+    forEachHandledSignal ([&action] (int signalNumber)
     {
         // A signal the caller chose to ignore (nohup, a background job)
         // stays ignored.
         struct sigaction previous {};
 
         if (::sigaction (signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
-            continue;
+            return;
 
         ::sigaction (signalNumber, &action, nullptr);
-    }
+    });
 }
 
 void InterruptCleanup::arm (const char* path)

@@ -1,8 +1,10 @@
 #pragma once
 
-// Makes SIGINT, SIGTERM and SIGHUP remove the half-written output before the
-// process ends, so an interrupted render leaves nothing behind. The process
-// then dies of the same signal, so a shell sees the usual status.
+// Makes every signal that would end the process remove the half-written
+// output first, so an interrupted render leaves nothing behind. The process
+// then dies of the same signal, so a shell sees the usual status. The file
+// size limit's signal is ignored instead, so a write past `ulimit -f` fails
+// with EFBIG and is reported like any other write error.
 class InterruptCleanup final
 {
 public:

@@ -86,6 +86,12 @@ std::string MidiSchedule::load (const std::string& path, double sampleRate, Midi
     if (stream.failedToOpen())
         return "cannot open " + name + ": " + stream.getStatus().getErrorMessage().toStdString();
 
+    return fromStream (stream, name, sampleRate, result);
+}
+
+std::string MidiSchedule::fromStream (juce::InputStream& stream, const std::string& name, double sampleRate,
+                                      MidiSchedule& result)
+{
     juce::MidiFile midiFile;
 
     if (! midiFile.readFrom (stream, false))

@@ -31,6 +31,11 @@ public:
     // leaves `result` alone and returns a one-line reason.
     static std::string load (const std::string& path, double sampleRate, MidiSchedule& result);
 
+    // Any thread. The same from a stream holding the file, called `name` in
+    // the reason.
+    static std::string fromStream (juce::InputStream& stream, const std::string& name, double sampleRate,
+                                   MidiSchedule& result);
+
     // Any thread. The same from a parsed file whose timestamps are still in
     // ticks.
     static std::string fromMidiFile (const juce::MidiFile& midiFile, double sampleRate, MidiSchedule& result);

@@ -16,6 +16,11 @@ namespace
 {
     std::string describeError (int error)
     {
+        // The only way a write meets this here is the process's own limit
+        // (`ulimit -f`), which the system's text does not name.
+        if (error == EFBIG)
+            return std::string ("the file size limit was reached (") + std::strerror (error) + ")";
+
         return std::strerror (error);
     }
 
@@ -33,6 +38,33 @@ namespace
     {
         const auto slash = path.find_last_of ('/');
         return slash == std::string::npos ? path : path.substr (slash + 1);
+    }
+
+    // The temporary file's name: hidden, the final name, a random part, and
+    // an extension no audio tool claims. The final name is shortened as far
+    // as needed (at a character boundary) for the whole to stay within what
+    // the folder allows, since any legal final name must work.
+    std::string temporaryNamePattern (const std::string& directory, const std::string& name, const std::string& suffix)
+    {
+        const auto limit = ::pathconf (directory.c_str(), _PC_NAME_MAX);
+        const auto maximum = static_cast<size_t> (limit > 0 ? limit : NAME_MAX);
+        const std::string random = ".XXXXXX";
+        const auto additions = 1 + random.size() + suffix.size();
+        auto kept = name;
+
+        if (kept.size() + additions > maximum)
+        {
+            kept.resize (maximum > additions ? maximum - additions : 0);
+
+            // Not in the middle of a UTF-8 sequence.
+            while (! kept.empty() && (static_cast<unsigned char> (kept.back()) & 0xc0) == 0x80)
+                kept.pop_back();
+
+            if (! kept.empty() && (static_cast<unsigned char> (kept.back()) & 0x80) != 0)
+                kept.pop_back();
+        }
+
+        return (directory == "/" ? std::string ("/") : directory + "/") + "." + kept + random + suffix;
     }
 
     mode_t currentUmask()
@@ -120,7 +152,7 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
     // Hidden and with an extension no audio tool claims, so a half-written
     // file is not mistaken for a result.
     const std::string suffix = ".part";
-    auto pattern = (directory == "/" ? std::string ("/") : directory + "/") + "." + nameOf (finalPath) + ".XXXXXX" + suffix;
+    const auto pattern = temporaryNamePattern (directory, nameOf (finalPath), suffix);
     std::vector<char> name (pattern.begin(), pattern.end());
     name.push_back ('\0');
 

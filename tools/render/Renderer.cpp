@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include "AudioMidiHandler.h"
+#include "InputAudio.h"
 #include "MidiSchedule.h"
 #include "OfflineDevice.h"
 #include "PendingOutputFile.h"
@@ -30,11 +31,6 @@ namespace
         return text.str();
     }
 
-    juce::File fileFor (const std::string& path)
-    {
-        return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (path));
-    }
-
     // Identity, not spelling: sees through relative paths, "..", symbolic
     // links and hard links.
     bool isSameFile (const std::string& a, const std::string& b)
@@ -45,78 +41,19 @@ namespace
             && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
     }
 
-    std::string openInput (const std::string& path, juce::AudioFormatManager& formats,
-                           std::unique_ptr<juce::AudioFormatReader>& reader)
-    {
-        const auto shown = "input '" + path + "'";
-        struct stat info {};
-
-        if (::stat (path.c_str(), &info) != 0)
-            return "cannot open " + shown + ": " + std::strerror (errno);
-
-        if (S_ISDIR (info.st_mode))
-            return shown + " is a directory";
-
-        // The format readers only say "no"; ask the system why first.
-        const auto probe = ::open (path.c_str(), O_RDONLY);
-
-        if (probe < 0)
-            return "cannot open " + shown + ": " + std::strerror (errno);
-
-        ::close (probe);
-
-        reader.reset (formats.createReaderFor (fileFor (path)));
-
-        if (reader == nullptr)
-            return shown + " is not a WAV, AIFF, FLAC or Ogg Vorbis file, or it is damaged";
-
-        const auto rate = reader->sampleRate;
-
-        if (! std::isfinite (rate) || rate < Renderer::minimumSampleRate || rate > Renderer::maximumSampleRate)
-            return shown + " has a sample rate of " + formatHz (rate)
-                 + " Hz; from " + std::to_string (static_cast<int> (Renderer::minimumSampleRate))
-                 + " to " + std::to_string (static_cast<int> (Renderer::maximumSampleRate)) + " Hz can be rendered";
-
-        if (reader->numChannels < 1 || reader->numChannels > static_cast<unsigned int> (Renderer::maximumChannels))
-            return shown + " has " + std::to_string (reader->numChannels) + " channels; 1 to "
-                 + std::to_string (Renderer::maximumChannels) + " can be rendered";
-
-        if (reader->lengthInSamples < 0)
-            return shown + " is damaged: it has a negative length";
-
-        // Uncompressed files can be checked against their size. Without this,
-        // a cut-off recording whose header still announces the full length
-        // would be padded with silence up to that length, gigabytes for a
-        // header that says "unknown" with all bits set.
-        const auto format = reader->getFormatName();
-
-        if (format == "WAV file" || format == "AIFF file")
-        {
-            const auto bytesPerFrame = static_cast<juce::int64> (reader->numChannels)
-                                     * std::max (1, static_cast<int> (reader->bitsPerSample) / 8);
-
-            if (reader->lengthInSamples > static_cast<juce::int64> (info.st_size) / bytesPerFrame)
-                return shown + " is damaged: its header announces more audio than the file holds";
-        }
-
-        return {};
-    }
 }
 
 std::string Renderer::render (const RenderOptions& options,
                               const std::function<void (const Progress&)>& onProgress,
                               Summary& summary)
 {
-    juce::AudioFormatManager formats;
-    formats.registerBasicFormats();
+    std::unique_ptr<InputAudio> reader;
 
-    std::unique_ptr<juce::AudioFormatReader> reader;
-
-    if (auto error = openInput (options.inputPath, formats, reader); ! error.empty())
+    if (auto error = InputAudio::open (options.inputPath, reader); ! error.empty())
         return error;
 
-    const auto sampleRate = reader->sampleRate;
-    const auto numChannels = static_cast<int> (reader->numChannels);
+    const auto sampleRate = reader->sampleRate();
+    const auto numChannels = reader->numChannels();
 
     MidiSchedule schedule;
 
@@ -130,7 +67,7 @@ std::string Renderer::render (const RenderOptions& options,
     if (! options.midiPath.empty() && isSameFile (options.midiPath, options.outputPath))
         return "output '" + options.outputPath + "' is the MIDI file; choose another name";
 
-    const auto inputLength = reader->lengthInSamples;
+    const auto inputLength = reader->lengthInSamples();
     const auto tailLength = static_cast<juce::int64> (std::llround (options.tailSeconds * sampleRate));
     const auto totalLength = inputLength + tailLength;
 
@@ -203,8 +140,9 @@ std::string Renderer::render (const RenderOptions& options,
 
         input.clear();
 
-        if (fromFile > 0 && ! reader->read (input.getArrayOfWritePointers(), numChannels, chunkStart, fromFile))
-            return "cannot read input '" + options.inputPath + "': it is damaged";
+        if (fromFile > 0)
+            if (auto error = reader->read (input.getArrayOfWritePointers(), chunkStart, fromFile); ! error.empty())
+                return giveUp (error);
 
         // Every MIDI event goes in right before the sample it lands on, so
         // the device block is cut there.

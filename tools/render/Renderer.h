@@ -27,14 +27,6 @@ public:
         int numChannels = 0;
     };
 
-    // Input files above this rate are refused: the engine keeps one second of
-    // delay memory per run, and a damaged header could ask for gigabytes.
-    static constexpr double maximumSampleRate = 768000.0;
-    // Below this the engine's filters have no room to work in.
-    static constexpr double minimumSampleRate = 1000.0;
-    // More channels than any audio interface the engine is made for.
-    static constexpr int maximumChannels = 64;
-
     // Main thread. Runs the render `options` describe. Returns an empty
     // string on success, otherwise a one-line reason; the output file is then
     // untouched. `onProgress` (may be empty) is called now and then.

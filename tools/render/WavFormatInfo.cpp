@@ -1,0 +1,74 @@
+#include "WavFormatInfo.h"
+
+namespace
+{
+    constexpr uint16_t pcmTag = 1;
+    constexpr uint16_t floatTag = 3;
+    constexpr uint16_t extensibleTag = 0xfffe;
+
+    bool hasTag (const char* bytes, const char* tag)
+    {
+        return std::memcmp (bytes, tag, 4) == 0;
+    }
+}
+
+bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
+{
+    char header[12] = {};
+
+    if (! stream.setPosition (0) || stream.read (header, 12) != 12)
+        return false;
+
+    if (! (hasTag (header, "RIFF") || hasTag (header, "RF64")) || ! hasTag (header + 8, "WAVE"))
+        return false;
+
+    const auto total = stream.getTotalLength();
+
+    // Chunks until the format chunk; sizes are checked against the file, so
+    // a damaged size ends the search instead of jumping anywhere.
+    for (juce::int64 position = 12; position + 8 <= total;)
+    {
+        char chunkHeader[8] = {};
+
+        if (! stream.setPosition (position) || stream.read (chunkHeader, 8) != 8)
+            return false;
+
+        const auto size = static_cast<juce::int64> (juce::ByteOrder::littleEndianInt (chunkHeader + 4));
+        const auto dataStart = position + 8;
+
+        if (hasTag (chunkHeader, "fmt "))
+        {
+            if (size < 16)
+                return false;
+
+            uint8_t format[40] = {};
+            const auto wanted = static_cast<int> (std::min<juce::int64> (size, 40));
+
+            if (stream.read (format, wanted) != wanted)
+                return false;
+
+            auto tag = juce::ByteOrder::littleEndianShort (format);
+
+            WavFormatInfo info;
+            info.channels = juce::ByteOrder::littleEndianShort (format + 2);
+            info.sampleRate = juce::ByteOrder::littleEndianInt (format + 4);
+            info.blockAlign = juce::ByteOrder::littleEndianShort (format + 12);
+            info.bitsPerSample = juce::ByteOrder::littleEndianShort (format + 14);
+            info.bitsFieldPosition = dataStart + 14;
+
+            // The extensible layout names the real format in the first two
+            // bytes of its sub-format GUID.
+            if (tag == extensibleTag && wanted >= 40)
+                tag = juce::ByteOrder::littleEndianShort (format + 24);
+
+            info.isPcm = tag == pcmTag;
+            info.isFloat = tag == floatTag;
+            result = info;
+            return true;
+        }
+
+        position = dataStart + size + (size & 1);
+    }
+
+    return false;
+}
