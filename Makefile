@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench artwork clean
+.PHONY: all deps configure build run test bench artwork fuzz clean
 
 all: build
 
@@ -33,6 +33,17 @@ bench: deps
 # Redraws the seven pictures into src/assets/; the next build embeds them.
 artwork: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velthorn-artwork
+
+# libFuzzer harnesses (tests/fuzz) in a clang build of their own with the
+# address sanitizer; each runs FUZZ_SECONDS on its seeds after its regressions.
+FUZZ_DIR ?= build-fuzz
+FUZZ_FLAGS = -fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer
+fuzz: deps
+	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DVELTHORN_BUILD_FUZZ=ON -DVELTHORN_BUILD_TESTS=OFF "-DCMAKE_C_FLAGS=$(FUZZ_FLAGS)" "-DCMAKE_CXX_FLAGS=$(FUZZ_FLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target velthorn_fuzzers
+	@bash tests/fuzz/run-fuzzers.sh $(FUZZ_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

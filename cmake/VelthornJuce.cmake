@@ -11,18 +11,19 @@ pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
 
 add_library(velthorn_juce STATIC)
 
+# The fuzzing build needs no window: the engine and the file readers only.
+if(VELTHORN_BUILD_FUZZ)
+    set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events
+        juce_audio_basics juce_audio_devices juce_audio_formats)
+else()
+    set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events juce_graphics juce_gui_basics
+        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors)
+endif()
+list(TRANSFORM VELTHORN_JUCE_MODULES PREPEND "juce::")
+
 target_link_libraries(velthorn_juce
     PRIVATE
-        juce::juce_core
-        juce::juce_data_structures
-        juce::juce_events
-        juce::juce_graphics
-        juce::juce_gui_basics
-        juce::juce_audio_basics
-        juce::juce_audio_devices
-        juce::juce_audio_formats
-        juce::juce_audio_utils
-        juce::juce_audio_processors
+        ${VELTHORN_JUCE_MODULES}
     PUBLIC
         PkgConfig::VELTHORN_CODECS
         juce::juce_recommended_config_flags)

@@ -14,6 +14,7 @@ packages=(
     xvfb xauth xdotool imagemagick x11-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     python3
+    clang libclang-rt-14-dev
 )
 
 missing=()
