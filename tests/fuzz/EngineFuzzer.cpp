@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     std::vector<const float*> inputPointers;
     std::vector<float*> outputPointers;
 
-    for (int step = 0; step < 64 && ! script.done(); ++step)
+    for (int step = 0; step < 32 && ! script.done(); ++step)
     {
         switch (script.next() % 5)
         {
@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
                 const auto numInputs = script.next() % 5;
                 const auto numOutputs = script.next() % 5;
-                const auto numSamples = script.nextShort() % 4097;
+                const auto numSamples = script.nextShort() % 1025;
 
                 inputs.assign (numInputs, std::vector<float> (static_cast<size_t> (numSamples)));
                 outputs.assign (numOutputs, std::vector<float> (static_cast<size_t> (numSamples), 12345.0f));

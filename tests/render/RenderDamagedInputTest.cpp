@@ -6,6 +6,7 @@
 #include "RenderFixture.h"
 
 #include <cstring>
+#include <filesystem>
 
 namespace
 {
@@ -276,4 +277,22 @@ namespace
     INSTANTIATE_TEST_SUITE_P (Table, RenderNarrowPcm, ::testing::Values (NarrowCase { 12, 2 }, NarrowCase { 20, 3 }),
                               [] (const ::testing::TestParamInfo<NarrowCase>& info)
                               { return "bits" + std::to_string (info.param.bits); });
+
+    TEST_F (RenderDamagedInput, EveryInputTheFuzzerFoundIsRefused)
+    {
+        // Each of these once rendered audio that was not in the file (or
+        // asked for gigabytes of memory); the real binary now refuses them.
+        int cases = 0;
+
+        for (const auto& entry : std::filesystem::directory_iterator (VELTHORN_FUZZ_AUDIO_REGRESSIONS))
+        {
+            const auto name = entry.path().filename().string();
+            rendertest::writeBytes (dir.path (name), rendertest::readBytes (entry.path().string()));
+            SCOPED_TRACE (name);
+            expectRefused (name, "is damaged");
+            ++cases;
+        }
+
+        EXPECT_GT (cases, 0) << "no regression cases found in " << VELTHORN_FUZZ_AUDIO_REGRESSIONS;
+    }
 }

@@ -43,38 +43,67 @@ namespace
              + " can be rendered";
     }
 
-    enum class Container
-    {
-        wav,
-        aiff,
-        flac,
-        ogg,
-        other
-    };
-
-    Container sniff (juce::InputStream& stream)
+    bool isWav (juce::InputStream& stream)
     {
         char magic[12] = {};
         stream.setPosition (0);
         const auto got = stream.read (magic, sizeof (magic));
         stream.setPosition (0);
 
-        const auto is = [&] (int offset, const char* tag)
-        { return got >= offset + 4 && std::memcmp (magic + offset, tag, 4) == 0; };
+        return got == 12 && (std::memcmp (magic, "RIFF", 4) == 0 || std::memcmp (magic, "RF64", 4) == 0)
+            && std::memcmp (magic + 8, "WAVE", 4) == 0;
+    }
 
-        if ((is (0, "RIFF") || is (0, "RF64")) && is (8, "WAVE"))
-            return Container::wav;
+    // The framework's AIFF reader takes the length from the COMM chunk and
+    // reads the audio from where the SSND chunk's offset field points, with
+    // no check that this is inside the chunk or even the file (with no SSND
+    // chunk, from an offset nothing set). The walk over the chunks here
+    // finds where the sound data really is: from `start` up to `end`.
+    struct SoundData
+    {
+        juce::int64 start = -1;
+        juce::int64 end = -1;
+        bool otherChunkPastEnd = false;
+    };
 
-        if (is (0, "FORM") && (is (8, "AIFF") || is (8, "AIFC")))
-            return Container::aiff;
+    SoundData findAiffSoundData (juce::InputStream& stream)
+    {
+        SoundData sound;
+        char header[12] = {};
+        stream.setPosition (0);
 
-        if (is (0, "fLaC"))
-            return Container::flac;
+        if (stream.read (header, 12) != 12 || std::memcmp (header, "FORM", 4) != 0)
+            return sound;
 
-        if (is (0, "OggS"))
-            return Container::ogg;
+        const auto total = stream.getTotalLength();
 
-        return Container::other;
+        for (juce::int64 position = 12; position + 8 <= total;)
+        {
+            char chunkHeader[16] = {};
+
+            if (! stream.setPosition (position) || stream.read (chunkHeader, 16) < 8)
+                break;
+
+            const auto size = static_cast<juce::int64> (juce::ByteOrder::bigEndianInt (chunkHeader + 4));
+
+            if (std::memcmp (chunkHeader, "SSND", 4) == 0)
+            {
+                // The offset is unsigned here; the framework reads it signed.
+                const auto offset = static_cast<juce::int64> (juce::ByteOrder::bigEndianInt (chunkHeader + 8));
+                sound.start = offset <= 0x7fffffff ? position + 16 + offset : -1;
+                sound.end = std::min (position + 8 + size, total);
+            }
+            else if (position + 8 + size > total)
+            {
+                // The framework allocates what some chunks' sizes say.
+                sound.otherChunkPastEnd = true;
+            }
+
+            position += 8 + size + (size & 1);
+        }
+
+        stream.setPosition (0);
+        return sound;
     }
 
     // What the framework's WAV reader would get wrong or refuse without
@@ -87,6 +116,9 @@ namespace
 
         if (! WavFormatInfo::read (stream, info))
             return {};   // the reader gives the generic message
+
+        if (! info.chunkPastEnd.empty())
+            return "is damaged: its '" + info.chunkPastEnd + "' chunk runs past the end of the file";
 
         if (auto problem = channelProblem (info.channels); ! problem.empty())
             return problem;
@@ -152,49 +184,39 @@ std::string InputAudio::open (const std::string& path, std::unique_ptr<InputAudi
 
     ::close (probe);
 
-    auto file = std::make_unique<juce::FileInputStream> (
-        juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (path)));
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (path));
+    const auto openStream = [file]() -> std::unique_ptr<juce::InputStream>
+    {
+        auto stream = std::make_unique<juce::FileInputStream> (file);
+        return stream->failedToOpen() ? nullptr : std::move (stream);
+    };
 
-    if (file->failedToOpen())
-        return "cannot open " + shown + ": " + file->getStatus().getErrorMessage().toStdString();
-
-    return open (std::move (file), shown, result);
+    return open (openStream, shown, result);
 }
 
-std::string InputAudio::open (std::unique_ptr<juce::InputStream> source, const std::string& shown,
-                              std::unique_ptr<InputAudio>& result)
+std::string InputAudio::open (const StreamOpener& openStream, const std::string& shown, std::unique_ptr<InputAudio>& result)
 {
+    auto source = openStream();
+
+    if (source == nullptr)
+        return "cannot open " + shown;
+
     auto watched = std::make_unique<WatchedInputStream> (std::move (source));
     auto& stream = *watched;
-    const auto container = sniff (stream);
     const auto damaged = shown + " is damaged: ";
-    FlacStreamCheck flac;
 
-    switch (container)
-    {
-        case Container::wav:
-            if (auto problem = checkWav (stream); ! problem.empty())
-                return shown + " " + problem;
-            break;
+    // The framework's WAV reader wants the RIFF header at the start; the
+    // others skip what comes before their own, so the checks below go by
+    // the reader that took the file, not by its first bytes.
+    if (isWav (stream))
+        if (auto problem = checkWav (stream); ! problem.empty())
+            return shown + " " + problem;
 
-        case Container::flac:
-            flac = FlacStreamCheck::run (stream);
+    // Likewise the AIFF reader wants FORM at the start.
+    const auto sound = findAiffSoundData (stream);
 
-            if (auto problem = flac.problem(); ! problem.empty())
-                return damaged + problem;
-            break;
-
-        case Container::ogg:
-            if (auto problem = OggStreamCheck::run (stream); ! problem.empty())
-                return damaged + problem;
-            break;
-
-        case Container::aiff:
-        case Container::other:
-            break;
-    }
-
-    stream.setPosition (0);
+    if (sound.otherChunkPastEnd)
+        return damaged + "one of its chunks runs past the end of the file";
 
     juce::AudioFormatManager formats;
     formats.registerBasicFormats();
@@ -212,13 +234,53 @@ std::string InputAudio::open (std::unique_ptr<juce::InputStream> source, const s
     if (reader->lengthInSamples < 0)
         return damaged + "it has a negative length";
 
-    // The framework keeps only 32 bits of a FLAC length; whatever it keeps
-    // must have decoded.
-    if (container == Container::flac && reader->lengthInSamples > flac.decodedSamples)
-        return damaged + "its header announces " + std::to_string (reader->lengthInSamples) + " samples but it holds "
-             + std::to_string (flac.decodedSamples);
+    const auto format = reader->getFormatName();
 
-    const bool exact = container == Container::wav || container == Container::aiff;
+    if (format == "FLAC file" || format == "Ogg-Vorbis file")
+    {
+        // Read on a stream of their own: the reader's is in use.
+        auto checked = openStream();
+
+        if (checked == nullptr)
+            return "cannot open " + shown;
+
+        if (format == "FLAC file")
+        {
+            const auto flac = FlacStreamCheck::run (*checked);
+
+            if (auto problem = flac.problem(); ! problem.empty())
+                return damaged + problem;
+
+            // The framework keeps only 32 bits of the length; whatever it
+            // keeps must have decoded.
+            if (reader->lengthInSamples > flac.decodedSamples)
+                return damaged + "its header announces " + std::to_string (reader->lengthInSamples)
+                     + " samples but it holds " + std::to_string (flac.decodedSamples);
+        }
+        else if (auto problem = OggStreamCheck::run (*checked); ! problem.empty())
+        {
+            return damaged + problem;
+        }
+    }
+    else if (format != "WAV file" && format != "AIFF file")
+    {
+        return shown + " is in a format (" + format.toStdString() + ") that cannot be checked for damage";
+    }
+
+    if (format == "AIFF file")
+    {
+        const auto bits = static_cast<int> (reader->bitsPerSample);
+
+        if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+            return shown + " is a " + std::to_string (bits) + "-bit AIFF; that is not supported";
+
+        const auto bytes = reader->lengthInSamples * static_cast<juce::int64> (reader->numChannels) * (bits / 8);
+
+        if (bytes > 0 && (sound.start < 0 || sound.start + bytes > sound.end))
+            return damaged + "it holds less audio than its header announces";
+    }
+
+    const bool exact = format == "WAV file" || format == "AIFF file";
     std::unique_ptr<InputAudio> input (new InputAudio (std::move (reader), stream, shown, exact));
 
     // Uncompressed audio is where the header says; reading the last frame

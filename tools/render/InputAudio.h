@@ -2,6 +2,7 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,8 +27,11 @@ public:
     // reason and leaves `result` empty.
     static std::string open (const std::string& path, std::unique_ptr<InputAudio>& result);
 
-    // Any one thread. The same for a stream, named `shownName` in messages.
-    static std::string open (std::unique_ptr<juce::InputStream> stream, const std::string& shownName,
+    // Any one thread. The same for the bytes `openStream` gives a fresh
+    // stream over each time it is called (a check may read them on its own),
+    // named `shownName` in messages.
+    using StreamOpener = std::function<std::unique_ptr<juce::InputStream>()>;
+    static std::string open (const StreamOpener& openStream, const std::string& shownName,
                              std::unique_ptr<InputAudio>& result);
 
     // The thread that opened it, as for every member.
@@ -36,6 +40,8 @@ public:
     double sampleRate() const noexcept { return reader->sampleRate; }
     int numChannels() const noexcept { return static_cast<int> (reader->numChannels); }
     juce::int64 lengthInSamples() const noexcept { return reader->lengthInSamples; }
+    // The framework's name for the format ("WAV file", "FLAC file" ...).
+    juce::String formatName() const { return reader->getFormatName(); }
 
     // Reads `numSamples` from sample `start` (within the length) into one
     // buffer per channel; returns a one-line reason on failure.

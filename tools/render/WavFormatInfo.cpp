@@ -1,5 +1,8 @@
 #include "WavFormatInfo.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace
 {
     constexpr uint16_t pcmTag = 1;
@@ -24,8 +27,11 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
 
     const auto total = stream.getTotalLength();
 
-    // Chunks until the format chunk; sizes are checked against the file, so
-    // a damaged size ends the search instead of jumping anywhere.
+    WavFormatInfo info;
+    bool foundFormat = false;
+
+    // Every chunk, the audio data's aside, must end within the file: the
+    // framework's reader allocates what the size of some chunks says.
     for (juce::int64 position = 12; position + 8 <= total;)
     {
         char chunkHeader[8] = {};
@@ -36,7 +42,16 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
         const auto size = static_cast<juce::int64> (juce::ByteOrder::littleEndianInt (chunkHeader + 4));
         const auto dataStart = position + 8;
 
-        if (hasTag (chunkHeader, "fmt "))
+        if (! hasTag (chunkHeader, "data") && dataStart + size > total)
+        {
+            // Shown in a one-line message: only printable characters.
+            info.chunkPastEnd.clear();
+
+            for (int i = 0; i < 4; ++i)
+                info.chunkPastEnd += (chunkHeader[i] >= 0x20 && chunkHeader[i] < 0x7f) ? chunkHeader[i] : '?';
+        }
+
+        if (hasTag (chunkHeader, "fmt ") && ! foundFormat)
         {
             if (size < 16)
                 return false;
@@ -49,7 +64,6 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
 
             auto tag = juce::ByteOrder::littleEndianShort (format);
 
-            WavFormatInfo info;
             info.channels = juce::ByteOrder::littleEndianShort (format + 2);
             info.sampleRate = juce::ByteOrder::littleEndianInt (format + 4);
             info.blockAlign = juce::ByteOrder::littleEndianShort (format + 12);
@@ -63,12 +77,14 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
 
             info.isPcm = tag == pcmTag;
             info.isFloat = tag == floatTag;
-            result = info;
-            return true;
+            foundFormat = true;
         }
 
         position = dataStart + size + (size & 1);
     }
 
-    return false;
+    if (foundFormat)
+        result = info;
+
+    return foundFormat;
 }

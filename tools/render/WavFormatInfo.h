@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
+#include <string>
 
 // What the format chunk of a RIFF (or RF64) WAVE file says, read without the
 // framework's reader, which turns several legal or plainly impossible headers
@@ -17,6 +18,7 @@ struct WavFormatInfo final
     uint32_t blockAlign = 0;          // bytes per frame
     uint32_t bitsPerSample = 0;       // as the header's wBitsPerSample says
     juce::int64 bitsFieldPosition = 0;   // where wBitsPerSample is in the file
+    std::string chunkPastEnd;         // the name of a chunk (not the audio) that runs past the end
 
     // Any one thread. Reads `stream` from its start; false when it holds no
     // WAVE file or no format chunk.
