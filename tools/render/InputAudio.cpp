@@ -218,6 +218,9 @@ std::string InputAudio::open (const StreamOpener& openStream, const std::string&
     if (sound.otherChunkPastEnd)
         return damaged + "one of its chunks runs past the end of the file";
 
+    // The readers start where the stream stands.
+    stream.setPosition (0);
+
     juce::AudioFormatManager formats;
     formats.registerBasicFormats();
     std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (std::move (watched)));
