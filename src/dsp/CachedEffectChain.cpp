@@ -731,6 +731,8 @@ CachedEffectChain::Histories CachedEffectChain::saveHistories() const noexcept
         const FourPoleFilter& f = *fourPoles[k];
         const float values[] { f.y0, f.y1, f.y2, f.y3, f.y4, f.x0, f.x1, f.x2 };
         std::copy (std::begin (values), std::end (values), h.fourPoles[k]);
+        const double histories[] { f.h1, f.h2, f.h3, f.h4 };
+        std::copy (std::begin (histories), std::end (histories), h.fourPoleHistories[k]);
     }
 
     h.delayWriteIndex = state.delayWriteIndex;
@@ -758,6 +760,8 @@ void CachedEffectChain::restoreHistories (const Histories& h) noexcept
         const float* v = h.fourPoles[k];
         f.y0 = v[0]; f.y1 = v[1]; f.y2 = v[2]; f.y3 = v[3]; f.y4 = v[4];
         f.x0 = v[5]; f.x1 = v[6]; f.x2 = v[7];
+        const double* w = h.fourPoleHistories[k];
+        f.h1 = w[0]; f.h2 = w[1]; f.h3 = w[2]; f.h4 = w[3];
     }
 
     state.delayWriteIndex = h.delayWriteIndex;

@@ -110,6 +110,7 @@ private:
     {
         float biquads[7][6];
         float fourPoles[2][8];
+        double fourPoleHistories[2][4];
         int delayWriteIndex;
     };
 

@@ -14,12 +14,12 @@ void CachedFourPole::design (float frequency, float gainDb, float damping)
 
 void CachedFourPole::refreshCoefficients() noexcept
 {
-    // Widening a float to double is exact: these are the values the literal
-    // step converts to on every sample.
-    c1 = filter.c1;
-    c2 = filter.c2;
-    c3 = filter.c3;
-    c4 = filter.c4;
-    b = filter.b;
-    norm = filter.norm;
+    // The values the literal step multiplies by.
+    c1 = filter.stepC1;
+    c2 = filter.stepC2;
+    c3 = filter.stepC3;
+    c4 = filter.stepC4;
+    b = filter.stepB;
+    norm = filter.stepNorm;
+    doubleHistory = filter.usesDoubleDesign;
 }

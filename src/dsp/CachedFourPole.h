@@ -10,9 +10,10 @@
 // function of frequency, gain and damping (the rate never changes), so a
 // design call whose three inputs have the same bit patterns as the last one is
 // skipped. The step below is FourPoleFilter::process written out inline, with
-// the coefficients held as the doubles the literal step converts them to on
-// every sample; it keeps the runaway guard: an output beyond runawayLimit, or
-// a NaN, clears the history and gives 0.
+// the coefficients the literal step multiplies by (the float design widened,
+// or the design in double where the filter chose it); it keeps the runaway
+// guard: an output beyond runawayLimit, or a NaN, clears the history and
+// gives 0.
 //
 // Works on a filter it does not own (one of EffectState's); nothing else may
 // design that filter while this object is in use.
@@ -53,22 +54,24 @@ public:
         FourPoleFilter& f = filter;
         f.x0 = x;
 
-        const float d1 = -f.y1;
-        const float d2 = f.y2 - 2.0f * f.y1;
-        const float d3 = 3.0f * f.y2 - 3.0f * f.y1 - f.y3;
-        const float d4 = f.y4 - 4.0f * f.y3 + 6.0f * f.y2 - 4.0f * f.y1;
+        const double d1 = -f.h1;
+        const double d2 = f.h2 - 2.0 * f.h1;
+        const double d3 = 3.0 * f.h2 - 3.0 * f.h1 - f.h3;
+        const double d4 = f.h4 - 4.0 * f.h3 + 6.0 * f.h2 - 4.0 * f.h1;
 
         const double sum = b * (static_cast<double> (f.x0) - 2.0 * static_cast<double> (f.x1) + static_cast<double> (f.x2))
-                         - c1 * static_cast<double> (d1)
-                         - c2 * static_cast<double> (d2)
-                         - c3 * static_cast<double> (d3)
-                         - c4 * static_cast<double> (d4);
-        f.y0 = static_cast<float> (norm * sum);
+                         - c1 * d1
+                         - c2 * d2
+                         - c3 * d3
+                         - c4 * d4;
+        const double y = norm * sum;
+        f.y0 = static_cast<float> (y);
 
         if (! (std::fabs (f.y0) <= FourPoleFilter::runawayLimit))
         {
             f.y0 = f.y1 = f.y2 = f.y3 = f.y4 = 0.0f;
             f.x0 = f.x1 = f.x2 = 0.0f;
+            f.h1 = f.h2 = f.h3 = f.h4 = 0.0;
             return 0.0f;
         }
 
@@ -76,15 +79,22 @@ public:
         f.y3 = f.y2;
         f.y2 = f.y1;
         f.y1 = f.y0;
+        f.h4 = f.h3;
+        f.h3 = f.h2;
+        f.h2 = f.h1;
+        f.h1 = doubleHistory ? y : static_cast<double> (f.y0);
         f.x2 = f.x1;
         f.x1 = f.x0;
         return f.y0;
     }
 
     // For a run of steps (the pipelined chain): the input history is held as
-    // doubles (widening a float is exact) and the newest output and input
-    // are written back by endRun, which relies on y0 == y1 and x0 == x1 as
-    // every step (and the guard) leaves them. Computes what process does.
+    // doubles (widening a float is exact), the step reads and writes only the
+    // double output history, and endRun writes the float members back: the
+    // newest output and input (relying on y0 == y1 and x0 == x1 as every
+    // step, and the guard, leave them) and the float output history, which
+    // is the double one rounded (exact under the float design). Computes
+    // what process does.
     // Audio thread only.
     inline void beginRun() noexcept
     {
@@ -97,30 +107,31 @@ public:
     {
         FourPoleFilter& f = filter;
 
-        const float d1 = -f.y1;
-        const float d2 = f.y2 - 2.0f * f.y1;
-        const float d3 = 3.0f * f.y2 - 3.0f * f.y1 - f.y3;
-        const float d4 = f.y4 - 4.0f * f.y3 + 6.0f * f.y2 - 4.0f * f.y1;
+        const double d1 = -f.h1;
+        const double d2 = f.h2 - 2.0 * f.h1;
+        const double d3 = 3.0 * f.h2 - 3.0 * f.h1 - f.h3;
+        const double d4 = f.h4 - 4.0 * f.h3 + 6.0 * f.h2 - 4.0 * f.h1;
 
         const double in = x;
         const double sum = b * (in - 2.0 * x1Run + x2Run)
-                         - c1 * static_cast<double> (d1)
-                         - c2 * static_cast<double> (d2)
-                         - c3 * static_cast<double> (d3)
-                         - c4 * static_cast<double> (d4);
-        const float y = static_cast<float> (norm * sum);
+                         - c1 * d1
+                         - c2 * d2
+                         - c3 * d3
+                         - c4 * d4;
+        const double exact = norm * sum;
+        const float y = static_cast<float> (exact);
 
         if (! (std::fabs (y) <= FourPoleFilter::runawayLimit))
         {
-            f.y1 = f.y2 = f.y3 = f.y4 = 0.0f;
+            f.h1 = f.h2 = f.h3 = f.h4 = 0.0;
             x1Run = x2Run = 0.0;
             return 0.0f;
         }
 
-        f.y4 = f.y3;
-        f.y3 = f.y2;
-        f.y2 = f.y1;
-        f.y1 = y;
+        f.h4 = f.h3;
+        f.h3 = f.h2;
+        f.h2 = f.h1;
+        f.h1 = doubleHistory ? exact : static_cast<double> (y);
         x2Run = x1Run;
         x1Run = in;
         return y;
@@ -129,9 +140,14 @@ public:
     // Audio thread only.
     inline void endRun() noexcept
     {
-        filter.y0 = filter.y1;
-        filter.x0 = filter.x1 = static_cast<float> (x1Run);
-        filter.x2 = static_cast<float> (x2Run);
+        FourPoleFilter& f = filter;
+        f.y1 = static_cast<float> (f.h1);
+        f.y2 = static_cast<float> (f.h2);
+        f.y3 = static_cast<float> (f.h3);
+        f.y4 = static_cast<float> (f.h4);
+        f.y0 = f.y1;
+        f.x0 = f.x1 = static_cast<float> (x1Run);
+        f.x2 = static_cast<float> (x2Run);
     }
 
     // The thread that uses the object.
@@ -143,6 +159,7 @@ private:
 
     FourPoleFilter& filter;
     double c1 = 0.0, c2 = 0.0, c3 = 0.0, c4 = 0.0, b = 0.0, norm = 0.0;
+    bool doubleHistory = false;
     double x1Run = 0.0, x2Run = 0.0;
     bool designed = false;
     std::uint32_t lastInputs[3] = {};

@@ -41,8 +41,15 @@ namespace
                 { 700.0f, chain_automation::nanWithPayload (4, true), 0.3f } },
               0.5f, true },
             { "a frequency of 0", { { 0.0f, 0.0f, 0.5f } }, 0.5f, true },
-            // Poles packed against z = 1: the output grows until the guard restarts the filter.
-            { "undamped at the lowest wah frequency", { { 100.0f, 40.0f, 0.0f } }, 0.5f, true },
+            // Poles packed against z = 1: the float design is unstable here, so
+            // the filter runs the design in double, which stays bounded.
+            { "undamped at the lowest wah frequency", { { 100.0f, 40.0f, 0.0f } }, 0.5f, false },
+            // The double design (118 Hz) and the float one (125 Hz) in turn,
+            // on the same history.
+            { "the double and the float design in turn", { { 118.0f, 40.0f, 0.05f }, { 125.0f, 40.0f, 0.05f } }, 0.5f, false },
+            // No knob reaches a negative damping: the prototype itself is
+            // unstable, and only the guard keeps the output finite.
+            { "a negative damping", { { 700.0f, 10.0f, -0.5f } }, 0.5f, true },
             { "inputs far beyond full scale", { { 900.0f, 35.0f, 0.75f } }, 1.0e9f, true },
         };
         return table;

@@ -7,7 +7,8 @@
 #include <string>
 
 // Bit-for-bit comparison of two EffectStates: every coefficient and history
-// value of the nine filters, the delay memory and its position. A NaN equals
+// value of the nine filters (the four-pole filters' double ones too), the
+// delay memory and its position. A NaN equals
 // a NaN only with the same payload, and 0.0 differs from -0.0.
 namespace effect_state_bits
 {
@@ -54,6 +55,22 @@ namespace effect_state_bits
         for (const auto& field : fields)
             if (! sameBits (a.*field.member, b.*field.member))
                 return describe ((std::string (filter) + "." + field.name).c_str(), a.*field.member, b.*field.member);
+
+        if (a.usesDoubleDesign != b.usesDoubleDesign)
+            return std::string (filter) + ".usesDoubleDesign";
+
+        const struct { const char* name; double FourPoleFilter::*member; } wideFields[] {
+            { "stepC1", &FourPoleFilter::stepC1 }, { "stepC2", &FourPoleFilter::stepC2 },
+            { "stepC3", &FourPoleFilter::stepC3 }, { "stepC4", &FourPoleFilter::stepC4 },
+            { "stepB", &FourPoleFilter::stepB },   { "stepNorm", &FourPoleFilter::stepNorm },
+            { "h1", &FourPoleFilter::h1 },         { "h2", &FourPoleFilter::h2 },
+            { "h3", &FourPoleFilter::h3 },         { "h4", &FourPoleFilter::h4 },
+        };
+
+        for (const auto& field : wideFields)
+            if (std::memcmp (&(a.*field.member), &(b.*field.member), sizeof (double)) != 0)
+                return std::string (filter) + "." + field.name + ": " + std::to_string (a.*field.member) + " vs "
+                     + std::to_string (b.*field.member);
 
         return {};
     }
