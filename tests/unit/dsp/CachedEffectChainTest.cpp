@@ -70,8 +70,9 @@ namespace
               [] (ChainSettings& p, int) { p.mastOn = 1; }, false, false },
 
             // Damping 0 at the lowest frequency packs the poles against z = 1:
-            // the filter runs away and its guard restarts it, again and again.
-            { "the wah held in its runaway region for four seconds", 9, 48000, 6 * 48000,
+            // the float design runs away there, so the filter runs the design
+            // in double, which stays bounded.
+            { "the wah held in its formerly runaway region for four seconds", 9, 48000, 6 * 48000,
               { midiKnobs, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 1, 20000 }, Input::music,
               [] (ChainSettings& p, int n)
               {
@@ -81,6 +82,42 @@ namespace
                       p.wahRes = 0.0f;
                       p.wahOn = p.mastOn = 1;
                   }
+              },
+              false, false },
+
+            // MIDI sweeps of the pedal through the low end with little damping,
+            // and the distortion at its lowest frequency: at these rates many
+            // of the settings run the design in double, and the sweeps cross
+            // between it and the float design on every few samples.
+            { "the wah swept with little damping at 96 kHz", 16, 96000, 3 * 96000,
+              { { 0, 0, 1, Values::midi, 1 }, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 0, 96000 }, Input::music,
+              [] (ChainSettings& p, int n)
+              {
+                  p.wahRes = (n / 48000) % 2 == 0 ? 0.0f : 0.05f;
+                  p.wahGain = 1.0f;
+                  p.wahOn = p.mastOn = 1;
+              },
+              false, false },
+            { "the wah and the distortion at their low end at 192 kHz", 17, 192000, 2 * 192000,
+              { { 0, 0, 1, Values::midi, 1 }, { 0, 0, 1, Values::midi, 1 }, midiKnobs, midiKnobs, midiKnobs, 0, 96000 },
+              Input::music,
+              [] (ChainSettings& p, int n)
+              {
+                  p.wahRes = (n / 64000) % 3 == 0 ? 0.0f : 0.3f;
+                  if ((n / 96000) % 2 == 0)
+                      p.distFreq = 0.0f;
+                  p.wahOn = p.distOn = p.mastOn = 1;
+              },
+              false, false },
+
+            // No knob reaches a negative damping: the prototype itself is
+            // unstable there, and only the last-resort guard keeps it finite.
+            { "the wah at a negative damping", 18, 48000, 2 * 48000,
+              { midiKnobs, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 1, 20000 }, Input::music,
+              [] (ChainSettings& p, int)
+              {
+                  p.wahRes = -0.3f;
+                  p.wahOn = p.mastOn = 1;
               },
               true, false },
 
