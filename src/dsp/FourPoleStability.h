@@ -13,9 +13,10 @@
 // of the polynomial in s, taken with norm multiplied through (every product
 // norm * ci of two floats is exact, and e0 * norm = 1 - sum norm * ci is
 // summed without error before its single rounding). Evaluated in long double,
-// its last determinant has a relative error near 1e-18, while the stable
-// designs of the reachable settings leave it more than 1e-6 of its terms;
-// anything closer to 0 than 1e-12 of them counts as not proven stable.
+// its last determinant has a relative error near 1e-18, while the stable float
+// designs of the reachable settings leave it at least 1e-4 of its terms (the
+// closest of their poles lies 1.1e-5 inside the circle); anything closer to 0
+// than 1e-12 of them counts as not proven stable.
 //
 // Any thread (pure function).
 bool fourPoleRecursionIsStable (float c1, float c2, float c3, float c4, float norm) noexcept;
