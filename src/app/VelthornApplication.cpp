@@ -9,6 +9,10 @@ VelthornApplication::~VelthornApplication()
 
 void VelthornApplication::initialise (const juce::String&)
 {
+    // A signal that asks the app to end takes the same way out as File ->
+    // Quit; only the request comes from elsewhere.
+    quitSignals = std::make_unique<QuitSignalWatcher> ([] { juce::JUCEApplication::quit(); });
+
     // The store is only configured here; the settings file is opened by the
     // first getUserSettings call, when the main panel reads the device setup.
     juce::PropertiesFile::Options options;
@@ -28,6 +32,7 @@ void VelthornApplication::shutdown()
     // Deleting the window deletes the main panel, which takes the engine off
     // the device manager before anything else goes.
     mainWindow = nullptr;
+    quitSignals = nullptr;
 }
 
 const juce::String VelthornApplication::getApplicationName()

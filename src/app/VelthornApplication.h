@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "MainAppWindow.h"
+#include "QuitSignalWatcher.h"
 
 // The application object: configures the settings store, creates the main
 // window at start-up and deletes it at shutdown. Message thread only.
@@ -19,5 +20,7 @@ public:
     const juce::String getApplicationVersion() override;
 
 private:
+    // Before the window, so SIGTERM and SIGHUP quit cleanly from the start.
+    std::unique_ptr<QuitSignalWatcher> quitSignals;
     std::unique_ptr<MainAppWindow> mainWindow;
 };
