@@ -1,0 +1,35 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <sys/types.h>
+
+namespace e2e
+{
+    // What the kernel counts for one thread of a process, read from
+    // /proc/<pid>/task/<tid>/{comm,status,stat}.
+    struct ThreadCounters final
+    {
+        std::string name;                  // comm: the thread's name, as the framework set it
+        long long contextSwitches = 0;     // voluntary + nonvoluntary: every time it left the CPU
+        long long cpuTicks = 0;            // user + system time, in clock ticks
+    };
+
+    // The threads of one process at one moment, by thread id. The process's
+    // main thread (the framework's message thread) has the process's id.
+    // Any thread; threads that end while being read are left out.
+    std::map<pid_t, ThreadCounters> readThreadCounters (pid_t pid);
+
+    // One thread's activity between two readings, per second.
+    struct ThreadRates final
+    {
+        std::string name;
+        double wakeUpsPerSecond = 0.0;     // context switches per second
+        double cpuPercent = 0.0;           // of one core
+    };
+
+    // Any thread: the rates of the threads present in both readings.
+    std::map<pid_t, ThreadRates> ratesBetween (const std::map<pid_t, ThreadCounters>& before,
+                                               const std::map<pid_t, ThreadCounters>& after,
+                                               double seconds);
+}
