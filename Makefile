@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench artwork fuzz clean
+.PHONY: all deps configure build run test bench bench-app artwork fuzz clean
 
 all: build
 
@@ -29,6 +29,13 @@ bench: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DVELTHORN_BUILD_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velthorn_bench
 	$(BUILD_DIR)/bench/velthorn_bench
+
+# The whole app next to a bare JACK pass-through client on a JACK dummy
+# server: CPU and wake-ups per thread of both, and their ratio.
+bench-app: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DVELTHORN_BUILD_BENCH=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velthorn_app_bench
+	$(BUILD_DIR)/bench/velthorn_app_bench $(BUILD_DIR)/bench/velthorn_passthrough
 
 # Redraws the seven pictures into src/assets/; the next build embeds them.
 artwork: configure
