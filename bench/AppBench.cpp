@@ -40,17 +40,20 @@ namespace
     {
         Totals totals;
         std::printf ("\n%s (pid %d)\n", title, static_cast<int> (pid));
-        std::printf ("  %-8s %-22s %12s %10s\n", "tid", "thread", "wake-ups/s", "CPU %");
+        // Wake-ups are all context switches; "voluntary" are those where the
+        // thread slept and was woken, the rest are preemptions.
+        std::printf ("  %-8s %-22s %12s %10s %10s\n", "tid", "thread", "wake-ups/s", "voluntary", "CPU %");
 
         for (const auto& [tid, r] : rates)
         {
             const auto name = tid == pid ? r.name + " (main)" : r.name;
-            std::printf ("  %-8d %-22s %12.1f %10.2f\n", static_cast<int> (tid), name.c_str(), r.wakeUpsPerSecond, r.cpuPercent);
+            std::printf ("  %-8d %-22s %12.1f %10.1f %10.2f\n", static_cast<int> (tid), name.c_str(),
+                         r.wakeUpsPerSecond, r.voluntaryPerSecond, r.cpuPercent);
             totals.wakeUps += r.wakeUpsPerSecond;
             totals.cpu += r.cpuPercent;
         }
 
-        std::printf ("  %-31s %12.1f %10.2f\n", "whole process", totals.wakeUps, totals.cpu);
+        std::printf ("  %-31s %12.1f %10s %10.2f\n", "whole process", totals.wakeUps, "", totals.cpu);
         return totals;
     }
 

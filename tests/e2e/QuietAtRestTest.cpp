@@ -13,6 +13,12 @@ namespace
     // The panel mirrors the engine 20 times a second; that and a little
     // more is all the message thread has to do while nobody touches the app.
     // The framework's timer thread, if it runs at all, has nothing to do.
+    //
+    // Wake-ups are the voluntary context switches: the thread went to sleep
+    // and something woke it. The involuntary ones are the scheduler taking
+    // the CPU from a running thread, which counts how busy the machine is
+    // (several tests run at once), not what the app asks for; they are
+    // printed but not bounded.
     constexpr double maximumWakeUpsPerSecond = 25.0;
 
     // Counted over this long. The counts are whole context switches taken
@@ -27,7 +33,7 @@ namespace
 
         for (const auto& [tid, r] : rates)
             text << "\n  " << tid << (tid == pid ? " (message thread)" : "") << " \"" << r.name << "\": "
-                 << r.wakeUpsPerSecond << " wake-ups/s, " << r.cpuPercent << " % CPU";
+                 << r.wakeUpsPerSecond << " wake-ups/s (" << r.voluntaryPerSecond << " voluntary), " << r.cpuPercent << " % CPU";
 
         return text.str();
     }
@@ -66,12 +72,12 @@ namespace
         const auto rates = e2e::ratesBetween (before, after, seconds);
         ASSERT_EQ (rates.count (pid), 1u) << "no message thread in" << describe (rates, pid);
 
-        EXPECT_LE (rates.at (pid).wakeUpsPerSecond, maximumWakeUpsPerSecond)
+        EXPECT_LE (rates.at (pid).voluntaryPerSecond, maximumWakeUpsPerSecond)
             << "the message thread wakes too often:" << describe (rates, pid);
 
         for (const auto& [tid, r] : rates)
             if (r.name == timerThreadName)
-                EXPECT_LE (r.wakeUpsPerSecond, maximumWakeUpsPerSecond)
+                EXPECT_LE (r.voluntaryPerSecond, maximumWakeUpsPerSecond)
                     << "the timer thread wakes too often:" << describe (rates, pid);
 
         std::cout << "thread activity over " << seconds << " s:" << describe (rates, pid) << "\n";

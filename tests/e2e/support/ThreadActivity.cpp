@@ -26,10 +26,14 @@ namespace e2e
                     continue;
 
                 const auto key = line.substr (0, colon);
-                if (key != "voluntary_ctxt_switches" && key != "nonvoluntary_ctxt_switches")
+
+                if (key == "voluntary_ctxt_switches")
+                    counters.voluntarySwitches = std::stoll (line.substr (colon + 1));
+                else if (key == "nonvoluntary_ctxt_switches")
+                    counters.involuntarySwitches = std::stoll (line.substr (colon + 1));
+                else
                     continue;
 
-                counters.contextSwitches += std::stoll (line.substr (colon + 1));
                 ++found;
             }
 
@@ -96,7 +100,10 @@ namespace e2e
 
             ThreadRates r;
             r.name = end.name;
-            r.wakeUpsPerSecond = static_cast<double> (end.contextSwitches - start->second.contextSwitches) / seconds;
+            const auto voluntary = end.voluntarySwitches - start->second.voluntarySwitches;
+            const auto involuntary = end.involuntarySwitches - start->second.involuntarySwitches;
+            r.wakeUpsPerSecond = static_cast<double> (voluntary + involuntary) / seconds;
+            r.voluntaryPerSecond = static_cast<double> (voluntary) / seconds;
             r.cpuPercent = 100.0 * static_cast<double> (end.cpuTicks - start->second.cpuTicks) / ticksPerSecond / seconds;
             rates[tid] = r;
         }

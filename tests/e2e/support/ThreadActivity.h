@@ -11,7 +11,8 @@ namespace e2e
     struct ThreadCounters final
     {
         std::string name;                  // comm: the thread's name, as the framework set it
-        long long contextSwitches = 0;     // voluntary + nonvoluntary: every time it left the CPU
+        long long voluntarySwitches = 0;   // it blocked, and something woke it up again
+        long long involuntarySwitches = 0; // the scheduler took the CPU from it while it ran
         long long cpuTicks = 0;            // user + system time, in clock ticks
     };
 
@@ -24,7 +25,8 @@ namespace e2e
     struct ThreadRates final
     {
         std::string name;
-        double wakeUpsPerSecond = 0.0;     // context switches per second
+        double wakeUpsPerSecond = 0.0;     // context switches of either kind per second
+        double voluntaryPerSecond = 0.0;   // of which the thread blocked and was woken
         double cpuPercent = 0.0;           // of one core
     };
 
