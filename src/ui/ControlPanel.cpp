@@ -99,12 +99,12 @@ ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hos
     setSize (800, 600);
 
     // The controls stand at their minimum and off until this first fires.
-    startTimer (50);
+    displayTicker.start (50);
 }
 
 ControlPanel::~ControlPanel()
 {
-    stopTimer();
+    displayTicker.stop();
 
     distGainSlider = nullptr;
     ampDrvSlider = nullptr;
@@ -234,7 +234,12 @@ void ControlPanel::showFileMenu()
         host.fileMenuItemChosen (chosen);
 }
 
-void ControlPanel::timerCallback()
+void ControlPanel::stopDisplayUpdates()
+{
+    displayTicker.stop();
+}
+
+void ControlPanel::showEngineValues()
 {
     // Without notification: nothing flows back to the engine, so a MIDI value
     // such as 64/127 stays exact in the engine while its knob shows 0.50.

@@ -5,6 +5,7 @@
 #include "AudioMidiHandler.h"
 #include "FilmstripSlider.h"
 #include "ImageToggleButton.h"
+#include "MessageLoopTicker.h"
 #include "PanelHost.h"
 
 // The 800 x 600 panel: the background picture, twelve knobs, the output
@@ -15,8 +16,7 @@
 // Message thread only.
 class ControlPanel final : public juce::Component,
                            public juce::Slider::Listener,
-                           public juce::Button::Listener,
-                           public juce::Timer
+                           public juce::Button::Listener
 {
 public:
     // Both must outlive the panel.
@@ -31,8 +31,13 @@ public:
     void sliderDragEnded (juce::Slider* slider) override;
     void buttonClicked (juce::Button* button) override;
 
-    // Every 50 ms: engine fields into the controls, without notifications.
-    void timerCallback() override;
+    // Every 50 ms, from the display ticker: engine fields into the controls,
+    // without notifications.
+    void showEngineValues();
+
+    // Stops the 50 ms display updates (for hosts and tests that drive
+    // showEngineValues themselves).
+    void stopDisplayUpdates();
 
 private:
     void showFileMenu();
@@ -71,6 +76,10 @@ private:
     std::unique_ptr<ImageToggleButton> wahButton;
     std::unique_ptr<juce::HyperlinkButton> creditLink;
     std::unique_ptr<juce::TextButton> fileButton;
+
+    // Wakes the message loop directly rather than through the framework's
+    // timer thread, which costs several context switches per tick.
+    MessageLoopTicker displayTicker { [this] { showEngineValues(); } };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ControlPanel)
 };

@@ -151,7 +151,7 @@ TEST_F (ControlPanelTest, ControlsShowMinimumAndOffUntilTheFirstTick)
     for (const auto& s : switches)
         EXPECT_FALSE (control<ImageToggleButton> (s.name).getToggleState()) << s.name;
 
-    panel.timerCallback();
+    panel.showEngineValues();
 
     EXPECT_EQ (control<FilmstripSlider> ("mastSlider").getValue(), 0.6);
     EXPECT_EQ (control<FilmstripSlider> ("wahFreqSlider").getValue(), 1.0);
@@ -179,7 +179,7 @@ TEST_F (ControlPanelTest, ClickingASwitchIsAGestureWithItsNewState)
 
     // The host here does not pass the click on to the engine, so the display
     // timer would set every switch back to the engine's state.
-    panel.stopTimer();
+    panel.stopDisplayUpdates();
 
     for (const auto& [name, index] : indices)
     {
@@ -205,7 +205,7 @@ TEST_F (ControlPanelTest, TheTimerMirrorsTheEngineWithoutTalkingBack)
     engine().handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 5, 64));
     engine().wahOn.store (5);    // any non-zero value is on
     engine().ampOn.store (0);
-    panel.timerCallback();
+    panel.showEngineValues();
 
     EXPECT_EQ (control<FilmstripSlider> ("mastSlider").getValue(), 0.5);
     EXPECT_EQ (engine().mast.load(), 0.503937f);
@@ -217,7 +217,7 @@ TEST_F (ControlPanelTest, TheTimerMirrorsTheEngineWithoutTalkingBack)
     for (const auto& k : knobs)
     {
         (engine().*k.member).store (0.123f);
-        panel.timerCallback();
+        panel.showEngineValues();
         EXPECT_EQ (control<FilmstripSlider> (k.name).getValue(), 0.12) << k.name;
         EXPECT_EQ ((engine().*k.member).load(), 0.123f) << k.name << ": the timer must not call the listener";
     }
@@ -248,7 +248,7 @@ TEST_F (ControlPanelTest, AHotPeakShowsTheMetersLastFrame)
     for (const auto& c : { Case { 2.0f, 30 }, Case { 1.33f, 30 }, Case { 0.0f, 0 }, Case { -0.5f, 0 }, Case { 0.665f, 15 } })
     {
         engine().peakLevel.store (c.peak);
-        panel.timerCallback();
+        panel.showEngineValues();
         EXPECT_TRUE (drawnFrameMatches (c.frame)) << "peak " << c.peak << " should show frame " << c.frame;
     }
     EXPECT_FALSE (drawnFrameMatches (0)) << "frames must differ for this test to mean anything";
