@@ -27,8 +27,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://velthorn.audio)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The framework opens the JACK library at run time when JACK is chosen, so
-# dpkg-shlibdeps cannot see it; and the panel's text needs a font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libjack-jackd2-0 | libjack0, fonts-dejavu-core")
+# The framework opens the X libraries at run time, so dpkg-shlibdeps cannot
+# see them; CPack adds what it finds in the binaries to these. The JACK
+# library (when JACK is chosen) and the screen-saver extension are opened the
+# same way but are optional, and the panel's text needs a font.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libx11-6, libxext6, libxcursor1, libxinerama1, libxrandr2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libjack-jackd2-0 | libjack0, libxss1, fonts-dejavu-core")
 
 include(CPack)

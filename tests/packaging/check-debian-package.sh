@@ -13,11 +13,11 @@ fail() { echo "FAIL: $*"; exit 1; }
 # The package that owns a library file, asked under each name it may be
 # registered by (its link or its target, with or without the merged /usr).
 owner_of() {
-    local real candidate
+    local real candidate owners
     real="$(dirname "$1")/$(basename "$(readlink -f "$1")")"
     for candidate in "$1" "$real" "/usr${1#/usr}" "${1#/usr}" "/usr${real#/usr}" "${real#/usr}"; do
-        if dpkg -S "$candidate" > /dev/null 2>&1; then
-            dpkg -S "$candidate" | head -n1 | cut -d: -f1
+        if owners=$(dpkg -S "$candidate" 2>/dev/null); then
+            cut -d: -f1 <<< "${owners%%$'\n'*}"
             return
         fi
     done
@@ -46,18 +46,36 @@ lintian --fail-on error --display-level '>=info' "$deb" | tee "$work/lintian.log
 # Every library the binaries need comes from a package the package depends on.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
+# The package names alone, one a line (alternatives and versions dropped).
+depended=$(tr ',|' '\n\n' <<< "$depends" | sed 's/(.*)//; s/ //g' | sort -u)
 dpkg -x "$deb" "$work/contents"
+libraries=$(ldconfig -p)
 for binary in "$work/contents/usr/bin/"*; do
     for soname in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-        path=$(ldconfig -p | awk -v lib="$soname" '$1 == lib && /x86-64|x86_64|AArch64|aarch64/ { print $NF; exit }')
-        [ -n "$path" ] || path=$(ldconfig -p | awk -v lib="$soname" '$1 == lib { print $NF; exit }')
+        path=$(awk -v lib="$soname" '$1 == lib { print $NF; exit }' <<< "$libraries")
         [ -n "$path" ] || fail "$(basename "$binary") needs $soname, which is not installed here"
         owner=$(owner_of "$path")
         [ -n "$owner" ] || fail "no package owns $path"
-        grep -Eq "(^|, )$owner( |,|$)" <<< "$depends" || fail "$(basename "$binary") needs $soname from $owner, which Depends lacks"
+        grep -Fxq "$owner" <<< "$depended" || fail "$(basename "$binary") needs $soname from $owner, which Depends lacks"
     done
 done
-for package in $(tr ',|' '\n\n' <<< "$depends" | sed 's/(.*)//; s/ //g' | sort -u); do
+# The framework opens some libraries itself at run time (dlopen), where
+# dpkg-shlibdeps cannot see them: each must come from a package the package
+# depends on or recommends.
+recommended=$(dpkg-deb -f "$deb" Recommends | tr ',|' '\n\n' | sed 's/(.*)//; s/ //g' | sort -u)
+echo "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+for binary in "$work/contents/usr/bin/"*; do
+    for soname in $(strings -a "$binary" | grep -E '^lib[A-Za-z0-9_+-]+\.so\.[0-9]+$' | sort -u); do
+        path=$(awk -v lib="$soname" '$1 == lib { print $NF; exit }' <<< "$libraries")
+        # One this machine lacks is one the program does without.
+        [ -n "$path" ] || { echo "note: $(basename "$binary") may open $soname, not installed here"; continue; }
+        owner=$(owner_of "$path")
+        grep -Fxq "$owner" <<< "$depended"$'\n'"$recommended" \
+            || fail "$(basename "$binary") opens $soname from $owner, which neither Depends nor Recommends names"
+    done
+done
+
+for package in $depended; do
     apt-cache show "$package" > /dev/null 2>&1 || fail "Depends names $package, which no archive has"
 done
 

@@ -6,7 +6,7 @@ set -euo pipefail
 prefix=$1
 status=0
 
-for page in velthorn velthorn-render; do
+for page in velthorn Velthorn velthorn-render; do
     file="$prefix/share/man/man1/$page.1.gz"
     [ -f "$file" ] || { echo "missing: $file"; status=1; continue; }
 
@@ -22,5 +22,8 @@ for page in velthorn velthorn-render; do
     [ -z "$too_long" ] || { echo "$page(1) has lines over 80 columns: $too_long"; status=1; }
 done
 
-[ $status -eq 0 ] && echo "both manual pages render cleanly"
+[ "$(readlink -f "$prefix/share/man/man1/Velthorn.1.gz")" = "$(readlink -f "$prefix/share/man/man1/velthorn.1.gz")" ] \
+    || { echo "Velthorn(1) is not the velthorn(1) page"; status=1; }
+
+[ $status -eq 0 ] && echo "the manual pages render cleanly"
 exit $status

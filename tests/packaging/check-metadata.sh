@@ -13,16 +13,23 @@ out=$(desktop-file-validate "$desktop" 2>&1) || status=1
 echo "desktop-file-validate: ${out:-clean}"
 [ -z "$out" ] || status=1
 
-out=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) || status=1
-echo "appstreamcli validate --no-net --pedantic:"
-echo "$out"
-# Anything it reports, pedantic hints included, fails the check.
-grep -Eq '^(E|W|I|P): ' <<< "$out" && status=1
+# Errors and warnings fail. Of the hints, two are about the component id
+# itself, which is fixed (the desktop file and every user's dock know it):
+# "audio" is a newer top-level domain than the validator's list, and the last
+# part is the program's capitalised name. Any other hint fails too.
+accepted='cid-maybe-not-rdns|cid-contains-uppercase-letter'
+appstream() {
+    local out
+    out=$(appstreamcli "$@" 2>&1) || status=1
+    echo "appstreamcli $*:"
+    echo "$out"
+    if grep -E '^(E|W|I|P): ' <<< "$out" | grep -Evq " ($accepted)( |$)"; then
+        status=1
+    fi
+}
 
+appstream validate --no-net --pedantic "$metainfo"
 # The whole tree: the entry, the metadata and the icons it names fit together.
-out=$(appstreamcli validate-tree --no-net --pedantic "$prefix" 2>&1) || status=1
-echo "appstreamcli validate-tree --no-net --pedantic:"
-echo "$out"
-grep -Eq '^(E|W|I|P): ' <<< "$out" && status=1
+appstream validate-tree --no-net --pedantic "$prefix"
 
 exit $status
