@@ -23,7 +23,7 @@ appstream() {
     out=$(appstreamcli "$@" 2>&1) || status=1
     echo "appstreamcli $*:"
     echo "$out"
-    if grep -E '^(E|W|I|P): ' <<< "$out" | grep -Evq " ($accepted)( |$)"; then
+    if grep -E '^[[:space:]]*(E|W|I|P): ' <<< "$out" | grep -Evq " ($accepted)( |$)"; then
         status=1
     fi
 }
