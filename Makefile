@@ -3,8 +3,9 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test bench bench-app artwork fuzz clean
+.PHONY: all deps configure build run test bench bench-app artwork fuzz install uninstall package clean
 
 all: build
 
@@ -51,6 +52,18 @@ fuzz: deps
 		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target velthorn_fuzzers
 	@bash tests/fuzz/run-fuzzers.sh $(FUZZ_DIR)
+
+# Installs under $(PREFIX) (inside $(DESTDIR) when given) and records what
+# went where, so `make uninstall` removes exactly that.
+install: build
+	@DESTDIR="$(DESTDIR)" bash packaging/install.sh $(BUILD_DIR) "$(PREFIX)"
+
+uninstall:
+	@bash packaging/uninstall.sh $(BUILD_DIR)
+
+# A Debian package of the same files under /usr, in $(BUILD_DIR).
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -15,6 +15,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     python3
     clang libclang-rt-14-dev
+    scdoc man-db dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

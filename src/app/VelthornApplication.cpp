@@ -1,6 +1,7 @@
 #include "VelthornApplication.h"
 
 #include "SettingsStore.h"
+#include "VelthornVersion.h"
 
 VelthornApplication::~VelthornApplication()
 {
@@ -42,5 +43,5 @@ const juce::String VelthornApplication::getApplicationName()
 
 const juce::String VelthornApplication::getApplicationVersion()
 {
-    return "1.0.4";
+    return velthorn::versionString;
 }

@@ -1,6 +1,7 @@
 #include "AboutComponent.h"
 
 #include "VelthornAssets.h"
+#include "VelthornVersion.h"
 
 #include <limits>
 
@@ -46,7 +47,7 @@ AboutComponent::AboutComponent()
 AboutComponent::AboutComponent (const void* pictureData, size_t pictureSize)
 {
     versionLabel     = makeCaption (*this, "versionLabel", "Version:");
-    versionNumLabel  = makeCaption (*this, "versionNumLabel", "1.0.4");
+    versionNumLabel  = makeCaption (*this, "versionNumLabel", velthorn::versionString);
     releaseLabel     = makeCaption (*this, "releaseLabel", "Release:");
     releaseDateLabel = makeCaption (*this, "releaseDateLabel", "2011");
     contactLabel     = makeCaption (*this, "contactLabel", "Contact:");

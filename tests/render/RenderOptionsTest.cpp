@@ -83,6 +83,26 @@ namespace
             EXPECT_TRUE (parseOk (args).showHelp);
     }
 
+    TEST (RenderOptions, VersionWinsOverEverythingButAnEarlierHelp)
+    {
+        for (const auto& args : { Args { "--version" }, Args { "-V" }, Args { "a.wav", "--version", "--block", "0" } })
+        {
+            const auto options = parseOk (args);
+            EXPECT_TRUE (options.showVersion);
+            EXPECT_FALSE (options.showHelp);
+        }
+
+        const auto helpFirst = parseOk ({ "--help", "--version" });
+        EXPECT_TRUE (helpFirst.showHelp);
+        EXPECT_FALSE (helpFirst.showVersion);
+    }
+
+    TEST (RenderOptions, VersionTakesNoValue)
+    {
+        RenderOptions options;
+        EXPECT_EQ (RenderOptions::parse ({ "a.wav", "b.wav", "--version=2" }, options), "--version takes no value");
+    }
+
     TEST (RenderOptions, DoubleDashEndsOptions)
     {
         const auto options = parseOk ({ "--block", "3", "--", "-in.wav", "--out.wav" });

@@ -3,6 +3,7 @@
 #include "AboutPainter.h"
 #include "BackgroundPainter.h"
 #include "FontBook.h"
+#include "IconPainter.h"
 #include "KnobPainter.h"
 #include "MeterPainter.h"
 #include "PanelLayout.h"
@@ -22,6 +23,12 @@ std::vector<Artwork> renderArtworkSet (const FontBook& fonts)
     set.push_back ({ "switchStrip.png", SwitchPainter().renderStrip (30, 60).toImage() });
     set.push_back ({ "wahPedalStrip.png", PedalPainter (150, 300, fonts).renderStrip (30).toImage() });
     set.push_back ({ "aboutPicture.png", AboutPainter (fonts).render().toImage() });
+
+    // The application icon, one file per size, for the desktop's icon theme
+    // and the running window.
+    for (const auto size : IconPainter::sizes())
+        set.push_back ({ "icons/velthorn-" + juce::String (size) + ".png", IconPainter().render (size).toImage() });
+
     return set;
 }
 

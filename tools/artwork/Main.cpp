@@ -45,7 +45,8 @@ int main (int argc, char* argv[])
         const auto file = folder.getChildFile (artwork.fileName);
         juce::MemoryOutputStream png;
 
-        if (! juce::PNGImageFormat().writeImageToStream (artwork.image, png)
+        if (! file.getParentDirectory().createDirectory()
+            || ! juce::PNGImageFormat().writeImageToStream (artwork.image, png)
             || ! file.replaceWithData (png.getData(), png.getDataSize()))
         {
             std::cerr << "cannot write " << file.getFullPathName() << "\n";

@@ -68,7 +68,8 @@ namespace
 
     bool isFlag (std::string_view option)
     {
-        return option == "--progress" || option == "--quiet" || option == "--help" || option == "-h";
+        return option == "--progress" || option == "--quiet" || option == "--help" || option == "-h"
+            || option == "--version" || option == "-V";
     }
 }
 
@@ -114,6 +115,13 @@ std::string RenderOptions::parse (const std::vector<std::string>& arguments, Ren
             if (option == "--help" || option == "-h")
             {
                 options.showHelp = true;
+                result = options;
+                return {};
+            }
+
+            if (option == "--version" || option == "-V")
+            {
+                options.showVersion = true;
                 result = options;
                 return {};
             }
@@ -234,7 +242,8 @@ std::string RenderOptions::usage()
 {
     return
         "usage: velthorn-render INPUT OUTPUT [--set NAME=VALUE]... [--midi FILE.mid] [--tail SECONDS]\n"
-        "                       [--block N] [--bits 16|24|32] [--progress | --quiet] [--help]\n"
+        "                       [--block N] [--bits 16|24|32] [--progress | --quiet]\n"
+        "       velthorn-render --help | --version\n"
         "\n"
         "Runs the Velthorn effect engine over an audio file. All channels of INPUT are\n"
         "summed as on a live input; OUTPUT gets the same channel count and sample rate.\n"
@@ -258,7 +267,8 @@ std::string RenderOptions::usage()
         "  --bits 16|24|32    output sample depth (see OUTPUT)\n"
         "  --progress         always show progress on stderr\n"
         "  --quiet            show neither progress nor warnings\n"
-        "  --help             show this text\n"
+        "  -h, --help         show this text and exit\n"
+        "  -V, --version      show the version and exit\n"
         "\n"
         "Exit status: 0 done, 1 the render failed (files, formats), 2 bad command line.\n";
 }

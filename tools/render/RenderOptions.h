@@ -45,4 +45,5 @@ struct RenderOptions final
     OutputFormat outputFormat;
     Progress progress = Progress::automatic;
     bool showHelp = false;
+    bool showVersion = false;
 };

@@ -4,6 +4,7 @@
 #include "ProgressMeter.h"
 #include "RenderOptions.h"
 #include "Renderer.h"
+#include "VelthornVersion.h"
 
 #include <cstdio>
 #include <exception>
@@ -53,6 +54,17 @@ int main (int argc, char* argv[])
     if (options.showHelp)
     {
         std::fputs (RenderOptions::usage().c_str(), stdout);
+        return done;
+    }
+
+    if (options.showVersion)
+    {
+        std::printf ("velthorn-render %s\n"
+                     "Copyright (C) 2026 The Velthorn developers\n"
+                     "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                     "This is free software: you are free to change and redistribute it.\n"
+                     "There is NO WARRANTY, to the extent permitted by law.\n",
+                     velthorn::versionString);
         return done;
     }
 

@@ -84,11 +84,11 @@ namespace e2e
         return *jack;
     }
 
-    VelthornApp& E2eTest::launchApp()
+    VelthornApp& E2eTest::launchApp (const std::filesystem::path& binary)
     {
         auto& x = startXvfb();
         appJackServerName = jack != nullptr ? jack->name() : JackServer::uniqueServerName();
-        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory());
+        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary);
         return *app;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "E2ePaths.h"
 #include "JackServer.h"
 #include "TempDirectory.h"
 #include "VelthornApp.h"
@@ -37,10 +38,11 @@ namespace e2e
         XvfbServer& startXvfb();
         // Test thread: starts the test's JACK server (once).
         JackServer& startJack();
-        // Test thread: starts Velthorn on the test's X server (started here if
-        // need be) and on the test's JACK server if there is one, else on a
-        // JACK server name nobody uses.
-        VelthornApp& launchApp();
+        // Test thread: starts Velthorn (the build's binary unless another is
+        // given) on the test's X server (started here if need be) and on the
+        // test's JACK server if there is one, else on a JACK server name
+        // nobody uses.
+        VelthornApp& launchApp (const std::filesystem::path& binary = velthornBinary());
         // Test thread: starts the test's JACK server and Velthorn on it, waits
         // until the app has opened its JACK device and painted its window,
         // and returns the window; throws, with what went wrong, otherwise.

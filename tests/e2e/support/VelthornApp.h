@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppWindow.h"
+#include "E2ePaths.h"
 #include "JackClientNamesLock.h"
 #include "JackServer.h"
 #include "Polling.h"
@@ -34,10 +35,12 @@ namespace e2e
         static constexpr int contentWidth = 800;
         static constexpr int contentHeight = 600;
 
-        // Test thread: takes the JackClientNamesLock, then starts the app;
-        // throws if the binary cannot be run.
+        // Test thread: takes the JackClientNamesLock, then starts the app
+        // (the build's binary unless another is given, e.g. an installed
+        // one); throws if the binary cannot be run.
         VelthornApp (const std::filesystem::path& home, const std::string& display,
-                     const std::string& jackServerName, const std::filesystem::path& logDirectory);
+                     const std::string& jackServerName, const std::filesystem::path& logDirectory,
+                     const std::filesystem::path& binary = velthornBinary());
         // Test thread: stops the app by its pid if it still runs.
         ~VelthornApp();
 

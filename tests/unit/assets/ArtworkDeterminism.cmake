@@ -14,11 +14,12 @@ foreach(run first second)
     endif()
 endforeach()
 
-file(GLOB pictures RELATIVE "${WORK_DIR}/first" "${WORK_DIR}/first/*.png")
+# Seven panel pictures, and the application icon at seven sizes in icons/.
+file(GLOB_RECURSE pictures RELATIVE "${WORK_DIR}/first" "${WORK_DIR}/first/*.png")
 list(LENGTH pictures count)
 
-if(NOT count EQUAL 7)
-    message(FATAL_ERROR "expected 7 pictures, the generator wrote ${count}: ${pictures}")
+if(NOT count EQUAL 14)
+    message(FATAL_ERROR "expected 14 pictures, the generator wrote ${count}: ${pictures}")
 endif()
 
 foreach(picture IN LISTS pictures)

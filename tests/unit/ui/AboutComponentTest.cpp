@@ -124,6 +124,20 @@ TEST (AboutComponent, CaptionsHaveTheirTextPlaceAndSharedLook)
     }
 }
 
+TEST (AboutComponent, VersionNumberIsTheProjectVersion)
+{
+    AboutComponent panel (nullptr, 0);
+
+    auto* label = dynamic_cast<juce::Label*> (findChild (panel, "versionNumLabel"));
+    ASSERT_NE (label, nullptr);
+
+    // The number comes from the build's project version, the same one
+    // `Velthorn --version` prints, and it still fits its 72 pixel label.
+    EXPECT_EQ (label->getText(), juce::String (VELTHORN_PROJECT_VERSION));
+    EXPECT_LE (label->getFont().getStringWidthFloat (label->getText()) + (float) label->getBorderSize().getLeftAndRight(),
+               (float) label->getWidth());
+}
+
 TEST (AboutComponent, ContactLinkOpensAMailToTheProjectAndLiesAboveItsCaption)
 {
     AboutComponent panel (nullptr, 0);
