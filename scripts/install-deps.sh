@@ -15,6 +15,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     python3
     clang libclang-rt-14-dev
+    lilv-utils
 )
 
 missing=()

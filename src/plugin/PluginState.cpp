@@ -80,7 +80,15 @@ juce::MemoryBlock PluginState::write (const Values& values)
 
 std::optional<PluginState::Values> PluginState::read (const void* data, int sizeInBytes, const Values& defaults)
 {
-    if (data == nullptr || sizeInBytes <= 0)
+    if (data == nullptr || sizeInBytes < 8)
+        return std::nullopt;
+
+    // The header gives the document's length. The parser accepts a document
+    // cut after any complete element (it closes what is open), so a state
+    // cut short would otherwise be read in part, the rest as defaults.
+    const auto declaredLength = juce::ByteOrder::littleEndianInt (static_cast<const char*> (data) + 4);
+
+    if (declaredLength > static_cast<juce::uint32> (sizeInBytes - 8))
         return std::nullopt;
 
     const auto xml = juce::AudioProcessor::getXmlFromBinary (data, sizeInBytes);
