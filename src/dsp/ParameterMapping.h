@@ -21,8 +21,8 @@ struct LinearMapping final
 namespace ParameterMapping
 {
     // Wah centre frequency in Hz: 150 to 1150, never below the floor.
-    constexpr LinearMapping wahFrequency { 1000.0, 150.0 };
-    constexpr float wahMinimumFrequency = 100.0f;
+    inline constexpr LinearMapping wahFrequency { 1000.0, 150.0 };
+    inline constexpr float wahMinimumFrequency = 100.0f;
 
     inline float wahFrequencyHz (float wahFreq) noexcept
     {
@@ -34,23 +34,23 @@ namespace ParameterMapping
     }
 
     // Wah gain in dB: -40 to +40.
-    constexpr LinearMapping wahGain { 80.0, -40.0 };
+    inline constexpr LinearMapping wahGain { 80.0, -40.0 };
 
     // Distortion gain in dB: 0 to +80.
-    constexpr LinearMapping distortionGain { 80.0, 0.0 };
+    inline constexpr LinearMapping distortionGain { 80.0, 0.0 };
 
     // Distortion emphasis frequency in Hz: 300 to 1800.
-    constexpr LinearMapping distortionFrequency { 1500.0, 300.0 };
+    inline constexpr LinearMapping distortionFrequency { 1500.0, 300.0 };
 
     // Amp drive in dB: 0 to +40.
-    constexpr LinearMapping ampDrive { 40.0, 0.0 };
+    inline constexpr LinearMapping ampDrive { 40.0, 0.0 };
 
     // Low, mid and high tone controls in dB: -20 to +20.
-    constexpr LinearMapping tone { 40.0, -20.0 };
+    inline constexpr LinearMapping tone { 40.0, -20.0 };
 
     // Output level in dB: mast 0.6 is 0 dB, 1 is +40 dB.
-    constexpr LinearMapping outputLevel { 100.0, -60.0 };
+    inline constexpr LinearMapping outputLevel { 100.0, -60.0 };
 
     // The echo loop's length in seconds; the delay memory holds one second.
-    constexpr float maximumDelayTime = 1.0f;
+    inline constexpr float maximumDelayTime = 1.0f;
 }

@@ -9,33 +9,13 @@ namespace
 {
     using Unit = PluginParameterTable::Unit;
 
-    // The dB and Hz mapping the chain applies to this knob.
-    const LinearMapping& mappingFor (int engineIndex)
-    {
-        static constexpr LinearMapping identity { 1.0, 0.0 };
-
-        switch (engineIndex)
-        {
-            case 3:  return ParameterMapping::wahFrequency;
-            case 5:  return ParameterMapping::wahGain;
-            case 7:  return ParameterMapping::distortionGain;
-            case 8:  return ParameterMapping::distortionFrequency;
-            case 10: return ParameterMapping::ampDrive;
-            case 11:
-            case 12:
-            case 13: return ParameterMapping::tone;
-            case 15: return ParameterMapping::outputLevel;
-            default: return identity;
-        }
-    }
-
     float physicalValue (const PluginParameterTable::Entry& entry, float value)
     {
         // The wah's floor is part of what it does, so the text shows it too.
-        if (entry.engineIndex == 3)
+        if (entry.mapping == &ParameterMapping::wahFrequency)
             return ParameterMapping::wahFrequencyHz (value);
 
-        return mappingFor (entry.engineIndex) (value);
+        return entry.mapping != nullptr ? (*entry.mapping) (value) : value;
     }
 
     juce::String decibels (float db)
@@ -107,10 +87,9 @@ float ParameterValueText::fromText (const PluginParameterTable::Entry& entry, co
         case Unit::percent:      return clampedUnit (number / 100.0);
         case Unit::hertz:
         case Unit::decibels:
-        {
-            const auto& mapping = mappingFor (entry.engineIndex);
-            return clampedUnit ((number - mapping.offset) / mapping.scale);
-        }
+            if (entry.mapping != nullptr)
+                return clampedUnit ((number - entry.mapping->offset) / entry.mapping->scale);
+            break;
         case Unit::plain:
         case Unit::onOff:
             break;

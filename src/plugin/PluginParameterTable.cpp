@@ -7,24 +7,26 @@ namespace
     using Unit = PluginParameterTable::Unit;
     using Handler = AudioMidiHandler;
 
+    namespace Map = ParameterMapping;
+
     constexpr std::array<PluginParameterTable::Entry, PluginParameterTable::numParameters> table { {
-        { "delTme",   "Delay Time",           0,  Unit::milliseconds, &Handler::delTme,   nullptr },
-        { "delAm",    "Delay Amount",         1,  Unit::percent,      &Handler::delAm,    nullptr },
-        { "delOn",    "Delay",                2,  Unit::onOff,        nullptr,            &Handler::delOn },
-        { "wahFreq",  "Wah Frequency",        3,  Unit::hertz,        &Handler::wahFreq,  nullptr },
-        { "wahRes",   "Wah Resonance",        4,  Unit::plain,        &Handler::wahRes,   nullptr },
-        { "wahGain",  "Wah Gain",             5,  Unit::decibels,     &Handler::wahGain,  nullptr },
-        { "wahOn",    "Wah",                  6,  Unit::onOff,        nullptr,            &Handler::wahOn },
-        { "distGain", "Distortion Gain",      7,  Unit::decibels,     &Handler::distGain, nullptr },
-        { "distFreq", "Distortion Frequency", 8,  Unit::hertz,        &Handler::distFreq, nullptr },
-        { "distOn",   "Distortion",           9,  Unit::onOff,        nullptr,            &Handler::distOn },
-        { "ampDrv",   "Amp Drive",            10, Unit::decibels,     &Handler::ampDrv,   nullptr },
-        { "ampLo",    "Amp Low",              11, Unit::decibels,     &Handler::ampLo,    nullptr },
-        { "ampMid",   "Amp Mid",              12, Unit::decibels,     &Handler::ampMid,   nullptr },
-        { "ampHi",    "Amp High",             13, Unit::decibels,     &Handler::ampHi,    nullptr },
-        { "ampOn",    "Amp",                  14, Unit::onOff,        nullptr,            &Handler::ampOn },
-        { "mast",     "Master Level",         15, Unit::decibels,     &Handler::mast,     nullptr },
-        { "mastOn",   "Master",               17, Unit::onOff,        nullptr,            &Handler::mastOn },
+        { "delTme",   "Delay Time",           0,  Unit::milliseconds, &Handler::delTme,   nullptr,          nullptr },
+        { "delAm",    "Delay Amount",         1,  Unit::percent,      &Handler::delAm,    nullptr,          nullptr },
+        { "delOn",    "Delay",                2,  Unit::onOff,        nullptr,            &Handler::delOn,  nullptr },
+        { "wahFreq",  "Wah Frequency",        3,  Unit::hertz,        &Handler::wahFreq,  nullptr,          &Map::wahFrequency },
+        { "wahRes",   "Wah Resonance",        4,  Unit::plain,        &Handler::wahRes,   nullptr,          nullptr },
+        { "wahGain",  "Wah Gain",             5,  Unit::decibels,     &Handler::wahGain,  nullptr,          &Map::wahGain },
+        { "wahOn",    "Wah",                  6,  Unit::onOff,        nullptr,            &Handler::wahOn,  nullptr },
+        { "distGain", "Distortion Gain",      7,  Unit::decibels,     &Handler::distGain, nullptr,          &Map::distortionGain },
+        { "distFreq", "Distortion Frequency", 8,  Unit::hertz,        &Handler::distFreq, nullptr,          &Map::distortionFrequency },
+        { "distOn",   "Distortion",           9,  Unit::onOff,        nullptr,            &Handler::distOn, nullptr },
+        { "ampDrv",   "Amp Drive",            10, Unit::decibels,     &Handler::ampDrv,   nullptr,          &Map::ampDrive },
+        { "ampLo",    "Amp Low",              11, Unit::decibels,     &Handler::ampLo,    nullptr,          &Map::tone },
+        { "ampMid",   "Amp Mid",              12, Unit::decibels,     &Handler::ampMid,   nullptr,          &Map::tone },
+        { "ampHi",    "Amp High",             13, Unit::decibels,     &Handler::ampHi,    nullptr,          &Map::tone },
+        { "ampOn",    "Amp",                  14, Unit::onOff,        nullptr,            &Handler::ampOn,  nullptr },
+        { "mast",     "Master Level",         15, Unit::decibels,     &Handler::mast,     nullptr,          &Map::outputLevel },
+        { "mastOn",   "Master",               17, Unit::onOff,        nullptr,            &Handler::mastOn, nullptr },
     } };
 
     static_assert (table[PluginParameterTable::masterSwitchPosition].engineIndex == 17);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioMidiHandler.h"
+#include "ParameterMapping.h"
 
 #include <array>
 #include <atomic>
@@ -31,6 +32,7 @@ public:
         Unit unit;
         std::atomic<float> AudioMidiHandler::* knob;        // null for a switch
         std::atomic<int32_t> AudioMidiHandler::* onOff;     // null for a knob
+        const LinearMapping* mapping;                       // the chain's dB or Hz mapping, if any
 
         bool isSwitch() const noexcept { return onOff != nullptr; }
     };
