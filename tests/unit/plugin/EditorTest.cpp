@@ -118,8 +118,8 @@ TEST (PluginEditor, ASwitchClickedOnThePanelIsAHostGestureAndTheMasterIsTheBypas
         processor->addListener (&host);
 
         auto& panel = editor->getPanel();
-        panel.stopTimer();       // the test clicks without the message loop
-        panel.timerCallback();   // the controls show the engine from the first tick on
+        panel.stopDisplayUpdates();   // the test clicks without the message loop
+        panel.showEngineValues();     // the controls show the engine from the first tick on
 
         auto& master = control<ImageToggleButton> (panel, "mastButton");
         ASSERT_TRUE (master.getToggleState());
@@ -179,7 +179,7 @@ TEST (PluginEditor, OpenedAndClosedRepeatedlyWhileMidiMovesTheControls)
         // CC 5 is the master level: the panel shows it at its next tick.
         const int value = (round * 13) % 128;
         run (*processor, input, 2, { 256 }, { { 3, juce::MidiMessage::controllerEvent (1, 5, value) } });
-        editor->getPanel().timerCallback();
+        editor->getPanel().showEngineValues();
 
         EXPECT_NEAR (control<FilmstripSlider> (editor->getPanel(), "mastSlider").getValue(), value / 127.0, 0.005) << round;
         closeEditor (*processor, editor);
