@@ -10,6 +10,7 @@ namespace velthorn::bench
 {
     void registerChainBenchmarks();
     void registerEngineBenchmarks();
+    void registerPluginBenchmarks();
     void registerTailBenchmarks();
 }
 
@@ -38,6 +39,7 @@ int main (int argc, char** argv)
 
     velthorn::bench::registerChainBenchmarks();
     velthorn::bench::registerEngineBenchmarks();
+    velthorn::bench::registerPluginBenchmarks();
     velthorn::bench::registerTailBenchmarks();
 
     velthorn::bench::SummaryReporter reporter;

@@ -58,6 +58,26 @@ namespace velthorn::bench
         std::printf ("\nengine: the AudioMidiHandler callback, 256-sample blocks of two input channels; with a MIDI\n"
                      "sweep, 1-sample blocks with the two control changes between them.\n");
 
+        std::printf ("\nPlugin processBlock (256-sample blocks, stereo buffer) against the engine callback:\n\n");
+        std::printf ("| %-56s | %10s | %10s | %12s | %14s |\n", "scenario", "engine ns", "plugin ns", "wrapper ns",
+                     "wrapper/block");
+        std::printf ("|%s|%s|%s|%s|%s|\n", std::string (58, '-').c_str(), std::string (12, '-').c_str(),
+                     std::string (12, '-').c_str(), std::string (14, '-').c_str(), std::string (16, '-').c_str());
+
+        for (const auto& scenario : scenarios())
+        {
+            const double engine = nanoseconds ("Engine/" + scenario.key);
+            const double plugin = nanoseconds ("Plugin/" + scenario.key);
+            if (std::isnan (engine) || std::isnan (plugin))
+                continue;
+
+            std::printf ("| %-56s | %10.1f | %10.1f | %12.2f | %11.0f ns |\n", scenario.title.c_str(), engine, plugin,
+                         plugin - engine, (plugin - engine) * blockSize);
+        }
+
+        std::printf ("\nwrapper: plugin minus engine, per sample and per block (with a MIDI sweep the plugin cuts the\n"
+                     "block at 512 events, the engine benchmark runs 256 one-sample callbacks).\n");
+
         const struct
         {
             const char* title;

@@ -30,9 +30,12 @@ target_link_libraries(velthorn_juce
         PkgConfig::VELTHORN_CODECS
         juce::juce_recommended_config_flags)
 
+# The plugins link this same library, so these definitions are also theirs:
+# JUCE_VST3_CAN_REPLACE_VST2=0 because there is no VST2 version to replace,
+# and no JUCE_STANDALONE_APPLICATION (nothing in the modules reads it; the
+# plugins' shared code defines it from JucePlugin_Build_Standalone).
 target_compile_definitions(velthorn_juce
     PUBLIC
-        JUCE_STANDALONE_APPLICATION=1
         JUCE_MODAL_LOOPS_PERMITTED=1
         JUCE_JACK=1
         JUCE_ALSA=1
@@ -44,6 +47,7 @@ target_compile_definitions(velthorn_juce
         JUCE_PLUGINHOST_VST3=0
         JUCE_PLUGINHOST_LADSPA=0
         JUCE_PLUGINHOST_LV2=0
+        JUCE_VST3_CAN_REPLACE_VST2=0
     INTERFACE
         $<TARGET_PROPERTY:velthorn_juce,COMPILE_DEFINITIONS>)
 

@@ -16,6 +16,7 @@ packages=(
     python3
     clang libclang-rt-14-dev
     scdoc man-db dpkg-dev file lintian desktop-file-utils appstream
+    lilv-utils
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "CachedEffectChain.h"
 
 #include "EffectSlots.h"
+#include "ParameterMapping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,11 +23,6 @@
 // bits. That only happens once a parameter or a sample is already NaN.
 namespace
 {
-    inline float mapped (float value, double scale, double offset) noexcept
-    {
-        return static_cast<float> (scale * static_cast<double> (value) + offset);
-    }
-
     // The pipeline's stages: wah, distortion, three for the tone stack, four
     // for the cabinet, delay, output level.
     constexpr int pipelineStages = 11;
@@ -53,7 +49,7 @@ namespace
     // The output level's factor: 100 * mast - 60 dB, each step rounded to float.
     inline float outputFactorFor (float mast) noexcept
     {
-        const float levelDb = static_cast<float> (100.0 * static_cast<double> (mast) - 60.0);
+        const float levelDb = ParameterMapping::outputLevel (mast);
         return static_cast<float> (velthorn::dsp::decibelsToGain (levelDb));
     }
 
@@ -131,11 +127,9 @@ CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
 float CachedEffectChain::processWahSlot (float sample, float wahFreq, float wahRes, float wahGain)
 {
     keysValid = false;
-    float frequency = mapped (wahFreq, 1000.0, 150.0);
-    if (frequency < 100.0f)
-        frequency = 100.0f;
+    const float frequency = ParameterMapping::wahFrequencyHz (wahFreq);
 
-    const float gainDb = mapped (wahGain, 80.0, -40.0);
+    const float gainDb = ParameterMapping::wahGain (wahGain);
 
     wah.setParameters (frequency, gainDb, wahRes);
 
@@ -146,8 +140,8 @@ float CachedEffectChain::processWahSlot (float sample, float wahFreq, float wahR
 float CachedEffectChain::processDistortionSlot (float sample, float distGain, float distFreq)
 {
     keysValid = false;
-    const float gainDb = static_cast<float> (80.0 * static_cast<double> (distGain));
-    const float frequency = mapped (distFreq, 1500.0, 300.0);
+    const float gainDb = ParameterMapping::distortionGain (distGain);
+    const float frequency = ParameterMapping::distortionFrequency (distFreq);
 
     distortion.setParameters (frequency, 35.0f, 0.75f);
 
@@ -163,10 +157,10 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
 float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi)
 {
     keysValid = false;
-    const float driveDb = static_cast<float> (40.0 * static_cast<double> (ampDrv));
-    const float lowDb = mapped (ampLo, 40.0, -20.0);
-    const float midDb = mapped (ampMid, 40.0, -20.0);
-    const float highDb = mapped (ampHi, 40.0, -20.0);
+    const float driveDb = ParameterMapping::ampDrive (ampDrv);
+    const float lowDb = ParameterMapping::tone (ampLo);
+    const float midDb = ParameterMapping::tone (ampMid);
+    const float highDb = ParameterMapping::tone (ampHi);
 
     // Amp: tone stack designs (skipped while the knobs rest), drive, clip, tone stack.
     lowShelf.setLowShelf (200.0f, 1.0f, lowDb);
@@ -227,7 +221,7 @@ float CachedEffectChain::processDelaySlot (float sample, float delTme, float del
 float CachedEffectChain::applyOutputLevel (float sample, float mast)
 {
     keysValid = false;
-    const float levelDb = static_cast<float> (100.0 * static_cast<double> (mast) - 60.0);
+    const float levelDb = ParameterMapping::outputLevel (mast);
     const float gain = static_cast<float> (outputGain.gainFor (levelDb));
     const float out = gain * sample;
 
@@ -405,10 +399,8 @@ void CachedEffectChain::designFor (const ChainSettings& p)
             wahKey[0] = k0;
             wahKey[1] = k1;
             wahKey[2] = k2;
-            float frequency = mapped (p.wahFreq, 1000.0, 150.0);
-            if (frequency < 100.0f)
-                frequency = 100.0f;
-            wah.setParameters (frequency, mapped (p.wahGain, 80.0, -40.0), p.wahRes);
+            const float frequency = ParameterMapping::wahFrequencyHz (p.wahFreq);
+            wah.setParameters (frequency, ParameterMapping::wahGain (p.wahGain), p.wahRes);
         }
     }
 
@@ -419,8 +411,8 @@ void CachedEffectChain::designFor (const ChainSettings& p)
         {
             distortionKey[0] = k0;
             distortionKey[1] = k1;
-            distortionFactor = velthorn::dsp::decibelsToGain (static_cast<float> (80.0 * static_cast<double> (p.distGain)));
-            distortion.setParameters (mapped (p.distFreq, 1500.0, 300.0), 35.0f, 0.75f);
+            distortionFactor = velthorn::dsp::decibelsToGain (ParameterMapping::distortionGain (p.distGain));
+            distortion.setParameters (ParameterMapping::distortionFrequency (p.distFreq), 35.0f, 0.75f);
         }
     }
 
@@ -429,22 +421,22 @@ void CachedEffectChain::designFor (const ChainSettings& p)
         if (bitsOf (p.ampDrv) != driveKey)
         {
             driveKey = bitsOf (p.ampDrv);
-            driveFactor = velthorn::dsp::decibelsToGain (static_cast<float> (40.0 * static_cast<double> (p.ampDrv)));
+            driveFactor = velthorn::dsp::decibelsToGain (ParameterMapping::ampDrive (p.ampDrv));
         }
         if (bitsOf (p.ampLo) != lowKey)
         {
             lowKey = bitsOf (p.ampLo);
-            lowShelf.setLowShelf (200.0f, 1.0f, mapped (p.ampLo, 40.0, -20.0));
+            lowShelf.setLowShelf (200.0f, 1.0f, ParameterMapping::tone (p.ampLo));
         }
         if (bitsOf (p.ampMid) != midKey)
         {
             midKey = bitsOf (p.ampMid);
-            midPeak.setPeak (774.5967f, 2.0f, mapped (p.ampMid, 40.0, -20.0));
+            midPeak.setPeak (774.5967f, 2.0f, ParameterMapping::tone (p.ampMid));
         }
         if (bitsOf (p.ampHi) != highKey)
         {
             highKey = bitsOf (p.ampHi);
-            highShelf.setHighShelf (3000.0f, 1.0f, mapped (p.ampHi, 40.0, -20.0));
+            highShelf.setHighShelf (3000.0f, 1.0f, ParameterMapping::tone (p.ampHi));
         }
         if (! cabinetDesigned)
             designCabinet();
@@ -542,10 +534,8 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
                 wahKey[0] = k0;
                 wahKey[1] = k1;
                 wahKey[2] = k2;
-                float frequency = mapped (p.wahFreq, 1000.0, 150.0);
-                if (frequency < 100.0f)
-                    frequency = 100.0f;
-                wah.setParameters (frequency, mapped (p.wahGain, 80.0, -40.0), p.wahRes);
+                const float frequency = ParameterMapping::wahFrequencyHz (p.wahFreq);
+                wah.setParameters (frequency, ParameterMapping::wahGain (p.wahGain), p.wahRes);
             }
         }
 
@@ -564,8 +554,8 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
             {
                 distortionKey[0] = k0;
                 distortionKey[1] = k1;
-                distortionFactor = velthorn::dsp::decibelsToGain (static_cast<float> (80.0 * static_cast<double> (p.distGain)));
-                distortion.setParameters (mapped (p.distFreq, 1500.0, 300.0), 35.0f, 0.75f);
+                distortionFactor = velthorn::dsp::decibelsToGain (ParameterMapping::distortionGain (p.distGain));
+                distortion.setParameters (ParameterMapping::distortionFrequency (p.distFreq), 35.0f, 0.75f);
             }
         }
 
@@ -583,12 +573,12 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
             if (kd != driveKey)
             {
                 driveKey = kd;
-                driveFactor = velthorn::dsp::decibelsToGain (static_cast<float> (40.0 * static_cast<double> (p.ampDrv)));
+                driveFactor = velthorn::dsp::decibelsToGain (ParameterMapping::ampDrive (p.ampDrv));
             }
             if (kl != lowKey)
             {
                 lowKey = kl;
-                lowShelf.setLowShelf (200.0f, 1.0f, mapped (p.ampLo, 40.0, -20.0));
+                lowShelf.setLowShelf (200.0f, 1.0f, ParameterMapping::tone (p.ampLo));
             }
         }
 
@@ -605,7 +595,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
             if (k != midKey)
             {
                 midKey = k;
-                midPeak.setPeak (774.5967f, 2.0f, mapped (settings[i].ampMid, 40.0, -20.0));
+                midPeak.setPeak (774.5967f, 2.0f, ParameterMapping::tone (settings[i].ampMid));
             }
         }
         double& v = run.ampLine[static_cast<std::size_t> (i)];
@@ -621,7 +611,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
             if (k != highKey)
             {
                 highKey = k;
-                highShelf.setHighShelf (3000.0f, 1.0f, mapped (settings[i].ampHi, 40.0, -20.0));
+                highShelf.setHighShelf (3000.0f, 1.0f, ParameterMapping::tone (settings[i].ampHi));
             }
         }
         double& v = run.ampLine[static_cast<std::size_t> (i)];

@@ -1,0 +1,115 @@
+#include "PluginState.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace
+{
+    const juce::Identifier rootTag { "VelthornState" };
+    const juce::Identifier versionAttribute { "version" };
+    const juce::Identifier parameterTag { "parameter" };
+    const juce::Identifier idAttribute { "id" };
+    const juce::Identifier valueAttribute { "value" };
+
+    // The shortest text that reads back as the same float, bit for bit.
+    juce::String exactText (float value)
+    {
+        std::array<char, 32> text {};
+        const auto result = std::to_chars (text.data(), text.data() + text.size(), value);
+        return juce::String (text.data(), static_cast<size_t> (result.ptr - text.data()));
+    }
+
+    // The number the whole text spells, read as a float so that what
+    // exactText wrote comes back exactly; NaN for anything else. Numbers
+    // beyond a float's range are read as doubles, to be clamped.
+    double parseNumber (const juce::String& text)
+    {
+        const auto utf8 = text.toStdString();
+        const auto* const begin = utf8.data();
+        const auto* const end = begin + utf8.size();
+
+        float asFloat = 0.0f;
+        auto result = std::from_chars (begin, end, asFloat);
+
+        if (result.ec == std::errc() && result.ptr == end && ! utf8.empty())
+            return static_cast<double> (asFloat);
+
+        double asDouble = 0.0;
+        result = std::from_chars (begin, end, asDouble);
+
+        if (result.ec == std::errc() && result.ptr == end && ! utf8.empty())
+            return asDouble;
+
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+
+    float sanitised (const PluginParameterTable::Entry& entry, double stored, float fallback)
+    {
+        if (! std::isfinite (stored))
+            return fallback;
+
+        if (entry.isSwitch())
+            return stored >= 1.0 ? 1.0f : 0.0f;
+
+        return static_cast<float> (juce::jlimit (0.0, 1.0, stored));
+    }
+}
+
+juce::MemoryBlock PluginState::write (const Values& values)
+{
+    juce::XmlElement root (rootTag);
+    root.setAttribute (versionAttribute, formatVersion);
+
+    const auto& table = PluginParameterTable::entries();
+
+    for (size_t i = 0; i < table.size(); ++i)
+    {
+        auto* parameter = root.createNewChildElement (parameterTag);
+        parameter->setAttribute (idAttribute, table[i].id);
+        parameter->setAttribute (valueAttribute, exactText (values[i]));
+    }
+
+    juce::MemoryBlock block;
+    juce::AudioProcessor::copyXmlToBinary (root, block);
+    return block;
+}
+
+std::optional<PluginState::Values> PluginState::read (const void* data, int sizeInBytes, const Values& defaults)
+{
+    if (data == nullptr || sizeInBytes < 8)
+        return std::nullopt;
+
+    // The header gives the document's length. The parser accepts a document
+    // cut after any complete element (it closes what is open), so a state
+    // cut short would otherwise be read in part, the rest as defaults.
+    const auto declaredLength = juce::ByteOrder::littleEndianInt (static_cast<const char*> (data) + 4);
+
+    if (declaredLength > static_cast<juce::uint32> (sizeInBytes - 8))
+        return std::nullopt;
+
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (data, sizeInBytes);
+
+    if (xml == nullptr || ! xml->hasTagName (rootTag.toString()))
+        return std::nullopt;
+
+    Values values = defaults;
+    const auto& table = PluginParameterTable::entries();
+
+    for (const auto* child : xml->getChildWithTagNameIterator (parameterTag.toString()))
+    {
+        const auto position = PluginParameterTable::positionForId (child->getStringAttribute (idAttribute).toRawUTF8());
+
+        if (position < 0 || ! child->hasAttribute (valueAttribute.toString()))
+            continue;   // a parameter this version does not have, or no value
+
+        const auto index = static_cast<size_t> (position);
+        const auto stored = parseNumber (child->getStringAttribute (valueAttribute).trim());
+        values[index] = sanitised (table[index], stored, defaults[index]);
+    }
+
+    return values;
+}

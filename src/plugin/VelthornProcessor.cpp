@@ -1,0 +1,234 @@
+#include "VelthornProcessor.h"
+
+#include "PluginState.h"
+#include "VelthornEditor.h"
+
+namespace
+{
+    using Table = PluginParameterTable;
+
+    constexpr int hostUpdateIntervalMs = 20;
+
+    // The buses: one input and one output, each mono or stereo.
+    constexpr int maximumChannels = 2;
+
+    bool isMonoOrStereo (const juce::AudioChannelSet& set)
+    {
+        return set == juce::AudioChannelSet::mono() || set == juce::AudioChannelSet::stereo();
+    }
+}
+
+VelthornProcessor::VelthornProcessor()
+    : juce::AudioProcessor (BusesProperties()
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      parameters (*this, engine, wrapperType != wrapperType_LV2)
+{
+    bypassEngine.mastOn.store (0);
+
+    for (int i = 0; i < Table::numParameters; ++i)
+        lastPushed[static_cast<size_t> (i)] = parameters.engineValue (i);
+
+    startTimer (hostUpdateIntervalMs);
+}
+
+VelthornProcessor::~VelthornProcessor()
+{
+    stopTimer();
+}
+
+void VelthornProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
+{
+    engine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
+    bypassEngine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
+    setLatencySamples (0);
+}
+
+void VelthornProcessor::releaseResources()
+{
+    engine.audioDeviceStopped();
+    bypassEngine.audioDeviceStopped();
+}
+
+bool VelthornProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    return layouts.inputBuses.size() == 1 && layouts.outputBuses.size() == 1
+        && isMonoOrStereo (layouts.getMainInputChannelSet())
+        && isMonoOrStereo (layouts.getMainOutputChannelSet());
+}
+
+void VelthornProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    const juce::ScopedNoDenormals noDenormals;
+    pushParameterChanges();
+
+    // Every MIDI event goes in right before the sample it lands on, so the
+    // block is cut there, as the renderer cuts its device blocks.
+    const int numSamples = buffer.getNumSamples();
+    int done = 0;
+
+    for (const auto event : midi)
+    {
+        const auto position = juce::jlimit (done, numSamples, event.samplePosition);
+
+        if (position > done)
+        {
+            runEngine (engine, buffer, done, position - done);
+            done = position;
+        }
+
+        applyMidi (event);
+    }
+
+    if (! midi.isEmpty())
+        pullEngineChanges();
+
+    if (numSamples > done)
+        runEngine (engine, buffer, done, numSamples - done);
+}
+
+void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    const juce::ScopedNoDenormals noDenormals;
+    pushParameterChanges();
+
+    // The controls keep following MIDI while the host bypasses the plugin.
+    for (const auto event : midi)
+        applyMidi (event);
+
+    if (! midi.isEmpty())
+        pullEngineChanges();
+
+    runEngine (bypassEngine, buffer, 0, buffer.getNumSamples());
+}
+
+void VelthornProcessor::runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer, int start, int length) noexcept
+{
+    const int numInputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels(), maximumChannels);
+    const int numOutputs = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels(), maximumChannels);
+
+    // The engine reads all of a chunk's inputs before it writes any output,
+    // so the host's buffer can be both.
+    std::array<const float*, maximumChannels> inputs {};
+    std::array<float*, maximumChannels> outputs {};
+
+    for (int channel = 0; channel < numInputs; ++channel)
+        inputs[static_cast<size_t> (channel)] = buffer.getReadPointer (channel, start);
+
+    for (int channel = 0; channel < numOutputs; ++channel)
+        outputs[static_cast<size_t> (channel)] = buffer.getWritePointer (channel, start);
+
+    target.audioDeviceIOCallbackWithContext (inputs.data(), numInputs, outputs.data(), numOutputs, length, {});
+
+    // Channels beyond the output bus (a mono output over a stereo input)
+    // carry nothing out of the plugin.
+    for (int channel = numOutputs; channel < buffer.getNumChannels(); ++channel)
+        buffer.clear (channel, start, length);
+}
+
+void VelthornProcessor::applyMidi (const juce::MidiMessageMetadata& event) noexcept
+{
+    // Control changes are three bytes; a longer message (system exclusive)
+    // is never one, and a MidiMessage would put it on the heap.
+    if (event.numBytes <= 0 || event.numBytes > 3)
+        return;
+
+    engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage (event.data, event.numBytes));
+}
+
+void VelthornProcessor::pushParameterChanges() noexcept
+{
+    for (int i = 0; i < Table::numParameters; ++i)
+    {
+        const auto value = parameters.engineValue (i);
+        auto& last = lastPushed[static_cast<size_t> (i)];
+
+        if (value != last)
+        {
+            engine.setParameter (Table::entries()[static_cast<size_t> (i)].engineIndex, value);
+            last = value;
+        }
+    }
+}
+
+void VelthornProcessor::pullEngineChanges() noexcept
+{
+    for (int i = 0; i < Table::numParameters; ++i)
+    {
+        const auto index = static_cast<size_t> (i);
+        const auto value = Table::readEngine (engine, Table::entries()[index]);
+
+        if (value != lastPushed[index])
+        {
+            parameters.setQuietly (i, value);
+            lastPushed[index] = value;
+            hostNeedsTelling[index].store (true, std::memory_order_release);
+        }
+    }
+}
+
+void VelthornProcessor::timerCallback()
+{
+    for (int i = 0; i < Table::numParameters; ++i)
+    {
+        if (hostNeedsTelling[static_cast<size_t> (i)].exchange (false, std::memory_order_acquire))
+        {
+            auto& parameter = parameters.at (i);
+            parameter.sendValueChangedMessageToListeners (parameter.getValue());
+        }
+    }
+}
+
+void VelthornProcessor::setFromEditor (int engineIndex, float value)
+{
+    const auto position = Table::positionForEngineIndex (engineIndex);
+
+    if (position < 0)
+        return;
+
+    engine.setParameter (engineIndex, value);
+    parameters.at (position).setValueNotifyingHost (parameters.normalisedFor (position, value));
+}
+
+void VelthornProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    PluginState::Values values {};
+
+    for (int i = 0; i < Table::numParameters; ++i)
+        values[static_cast<size_t> (i)] = parameters.engineValue (i);
+
+    destData = PluginState::write (values);
+}
+
+void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    PluginState::Values defaults {};
+
+    for (int i = 0; i < Table::numParameters; ++i)
+        defaults[static_cast<size_t> (i)] = parameters.defaultValue (i);
+
+    const auto values = PluginState::read (data, sizeInBytes, defaults);
+
+    if (! values.has_value())
+        return;
+
+    for (int i = 0; i < Table::numParameters; ++i)
+    {
+        const auto value = (*values)[static_cast<size_t> (i)];
+        engine.setParameter (Table::entries()[static_cast<size_t> (i)].engineIndex, value);
+        parameters.at (i).setValueNotifyingHost (parameters.normalisedFor (i, value));
+    }
+}
+
+juce::AudioProcessorParameter* VelthornProcessor::getBypassParameter() const
+{
+    if (! parameters.masterIsBypass())
+        return nullptr;
+
+    return &parameters.at (Table::masterSwitchPosition);
+}
+
+juce::AudioProcessorEditor* VelthornProcessor::createEditor()
+{
+    return new VelthornEditor (*this);
+}

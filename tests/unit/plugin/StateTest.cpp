@@ -1,0 +1,242 @@
+// What the host stores with its project, and what comes back from it.
+
+#include "PluginState.h"
+#include "PluginTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <limits>
+
+using namespace plugintest;
+
+namespace
+{
+    using Table = PluginParameterTable;
+
+    std::vector<float> engineValues (VelthornProcessor& processor)
+    {
+        std::vector<float> values;
+        for (const auto& entry : Table::entries())
+            values.push_back (Table::readEngine (processor.getEngine(), entry));
+        return values;
+    }
+
+    std::vector<float> parameterValues (VelthornProcessor& processor)
+    {
+        std::vector<float> values;
+        for (int position = 0; position < Table::numParameters; ++position)
+            values.push_back (processor.getHostParameters().engineValue (position));
+        return values;
+    }
+
+    std::vector<float> defaults (VelthornProcessor& processor)
+    {
+        std::vector<float> values;
+        for (int position = 0; position < Table::numParameters; ++position)
+            values.push_back (processor.getHostParameters().defaultValue (position));
+        return values;
+    }
+
+    // A state document written by hand, wrapped as the host would store it.
+    juce::MemoryBlock stateFrom (const juce::String& xmlText)
+    {
+        const auto xml = juce::parseXML (xmlText);
+        juce::MemoryBlock block;
+        if (xml != nullptr)
+            juce::AudioProcessor::copyXmlToBinary (*xml, block);
+        return block;
+    }
+
+    // Odd values: not round in decimal, tiny, on the range's ends.
+    void setAwkwardValues (VelthornProcessor& processor, uint32_t seed)
+    {
+        std::mt19937 rng (seed);
+        std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+
+        for (int position = 0; position < Table::numParameters; ++position)
+        {
+            const auto& entry = Table::entries()[static_cast<size_t> (position)];
+            float value = unit (rng);
+            if (position == 1) value = 1.0e-30f;
+            if (position == 4) value = std::nextafter (1.0f, 0.0f);
+            if (entry.isSwitch()) value = rng() % 2 == 0 ? 0.0f : 1.0f;
+            setFromHost (processor, position, value);
+        }
+    }
+}
+
+TEST (PluginStateRoundTrip, AFreshInstanceGetsEveryValueBitForBit)
+{
+    for (uint32_t seed : { 1u, 2u, 3u, 4u })
+    {
+        auto source = makeProcessor (2, 2, 48000.0, 512);
+        setAwkwardValues (*source, seed);
+
+        juce::MemoryBlock state;
+        source->getStateInformation (state);
+
+        auto restored = makeProcessor (2, 2, 48000.0, 512);
+        restored->setStateInformation (state.getData(), static_cast<int> (state.getSize()));
+
+        EXPECT_EQ (parameterValues (*restored), parameterValues (*source)) << seed;
+        EXPECT_EQ (engineValues (*restored), parameterValues (*source)) << seed;
+
+        // Both then sound the same from the first sample.
+        const auto input = makeInput (2, 5000, seed);
+        const auto a = run (*source, input, 2, { 512 });
+        const auto b = run (*restored, input, 2, { 512 });
+        EXPECT_TRUE (bitIdentical (a[0], b[0])) << seed;
+    }
+}
+
+TEST (PluginStateRoundTrip, TheMasterSwitchIsStoredAsOnOrOffInEveryFormat)
+{
+    // Stored inverted as a bypass outside LV2, plain under LV2: the state
+    // says "on" either way, so a project moves between formats.
+    auto vst3Style = makeProcessor (2, 2, 48000.0, 64);
+    setFromHost (*vst3Style, Table::masterSwitchPosition, 0.0f);
+    juce::MemoryBlock state;
+    vst3Style->getStateInformation (state);
+
+    auto lv2Style = makeProcessor (2, 2, 48000.0, 64, juce::AudioProcessor::wrapperType_LV2);
+    lv2Style->setStateInformation (state.getData(), static_cast<int> (state.getSize()));
+    EXPECT_EQ (lv2Style->getHostParameters().engineValue (Table::masterSwitchPosition), 0.0f);
+    EXPECT_EQ (lv2Style->getEngine().mastOn.load(), 0);
+    EXPECT_EQ (parameterAt (*lv2Style, Table::masterSwitchPosition).getValue(), 0.0f);
+    EXPECT_EQ (parameterAt (*vst3Style, Table::masterSwitchPosition).getValue(), 1.0f);
+
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (state.getData(), static_cast<int> (state.getSize()));
+    ASSERT_NE (xml, nullptr);
+    EXPECT_EQ (xml->getIntAttribute ("version"), PluginState::formatVersion);
+}
+
+TEST (PluginStateRestore, DamagedOrForeignStatesLeaveTheValuesAlone)
+{
+    juce::MemoryBlock good;
+    {
+        auto source = makeProcessor (2, 2, 48000.0, 64);
+        setAwkwardValues (*source, 7);
+        source->getStateInformation (good);
+    }
+
+    std::mt19937 rng (5);
+    std::vector<char> garbage (300);
+    for (auto& byte : garbage)
+        byte = static_cast<char> (rng());
+
+    struct Case
+    {
+        const char* name;
+        juce::MemoryBlock data;
+    };
+
+    std::vector<Case> cases {
+        { "empty", {} },
+        { "garbage", juce::MemoryBlock (garbage.data(), garbage.size()) },
+        { "plain text", juce::MemoryBlock ("hello", 5) },
+        { "another program's root element", stateFrom ("<SomethingElse version=\"1\"><parameter id=\"mast\" value=\"1\"/></SomethingElse>") },
+    };
+
+    // Cut short anywhere: inside the header, inside the document, inside
+    // its closing tag. (Only the terminating zero lost still leaves the whole
+    // document, which is then read.)
+    // Also right after the tenth complete parameter element.
+    const auto* const bytes = static_cast<const char*> (good.getData());
+    const auto* position = bytes;
+    for (int found = 0; found < 10; ++found)
+        position = std::search (position, bytes + good.getSize(), "/>", "/>" + 2) + 2;
+    const auto afterTenthParameter = static_cast<size_t> (position - bytes);
+
+    for (size_t length : { size_t { 1 }, size_t { 7 }, size_t { 9 }, good.getSize() / 2, good.getSize() - 2, afterTenthParameter })
+        cases.push_back ({ "truncated", juce::MemoryBlock (good.getData(), length) });
+
+    // Only the terminating zero lost: the document is whole and is read.
+    {
+        auto processor = makeProcessor (2, 2, 48000.0, 64);
+        processor->setStateInformation (good.getData(), static_cast<int> (good.getSize() - 1));
+        auto source = makeProcessor (2, 2, 48000.0, 64);
+        source->setStateInformation (good.getData(), static_cast<int> (good.getSize()));
+        EXPECT_EQ (parameterValues (*processor), parameterValues (*source));
+        EXPECT_NE (parameterValues (*processor), defaults (*processor));
+    }
+
+    for (const auto& c : cases)
+    {
+        auto processor = makeProcessor (2, 2, 48000.0, 64);
+        setAwkwardValues (*processor, 11);
+        run (*processor, makeInput (2, 64, 1), 2, { 64 });   // the engine takes them
+        const auto before = parameterValues (*processor);
+        ASSERT_EQ (engineValues (*processor), before);
+
+        processor->setStateInformation (c.data.getData(), static_cast<int> (c.data.getSize()));
+
+        EXPECT_EQ (parameterValues (*processor), before) << c.name << " (" << c.data.getSize() << " bytes)";
+        EXPECT_EQ (engineValues (*processor), before) << c.name;
+    }
+
+    // A null pointer with a size, as a confused host might pass.
+    auto processor = makeProcessor (2, 2, 48000.0, 64);
+    const auto before = parameterValues (*processor);
+    processor->setStateInformation (nullptr, 100);
+    EXPECT_EQ (parameterValues (*processor), before);
+}
+
+TEST (PluginStateRestore, ReadableStatesAreCompletedClampedAndFiltered)
+{
+    using Values = std::map<std::string, float>;
+
+    struct Case
+    {
+        const char* name;
+        const char* xml;
+        Values expected;   // ids not listed take their defaults
+    };
+
+    const Case cases[] {
+        { "a newer version with fields this one does not know",
+          "<VelthornState version=\"7\" colour=\"red\">"
+          "<parameter id=\"mast\" value=\"0.25\" curve=\"log\"/>"
+          "<parameter id=\"reverbMix\" value=\"0.5\"/>"
+          "<preset name=\"x\"><parameter id=\"delTme\" value=\"0.9\"/></preset>"
+          "<parameter id=\"wahOn\" value=\"1\"/></VelthornState>",
+          { { "mast", 0.25f }, { "wahOn", 1.0f } } },
+        { "only some values",
+          "<VelthornState version=\"1\"><parameter id=\"ampLo\" value=\"0.125\"/></VelthornState>",
+          { { "ampLo", 0.125f } } },
+        { "no values at all", "<VelthornState version=\"1\"/>", {} },
+        { "no version", "<VelthornState><parameter id=\"delAm\" value=\"0.75\"/></VelthornState>", { { "delAm", 0.75f } } },
+        { "out of range",
+          "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"2.5\"/><parameter id=\"ampHi\" value=\"-3\"/>"
+          "<parameter id=\"delOn\" value=\"7\"/><parameter id=\"ampOn\" value=\"0.7\"/>"
+          "<parameter id=\"wahOn\" value=\"-1\"/></VelthornState>",
+          { { "mast", 1.0f }, { "ampHi", 0.0f }, { "delOn", 1.0f }, { "ampOn", 0.0f }, { "wahOn", 0.0f } } },
+        { "not numbers",
+          "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"loud\"/><parameter id=\"ampHi\" value=\"nan\"/>"
+          "<parameter id=\"ampMid\" value=\"1e999\"/><parameter id=\"ampLo\" value=\"\"/><parameter id=\"delTme\"/>"
+          "<parameter id=\"wahRes\" value=\"0.5x\"/><parameter value=\"0.1\"/></VelthornState>",
+          {} },
+        { "the same id twice: the last one counts",
+          "<VelthornState version=\"1\"><parameter id=\"distFreq\" value=\"0.1\"/><parameter id=\"distFreq\" value=\"0.2\"/></VelthornState>",
+          { { "distFreq", 0.2f } } },
+    };
+
+    for (const auto& c : cases)
+    {
+        auto processor = makeProcessor (2, 2, 48000.0, 64);
+        setAwkwardValues (*processor, 13);
+
+        const auto state = stateFrom (c.xml);
+        ASSERT_GT (state.getSize(), 0u) << c.name;
+        processor->setStateInformation (state.getData(), static_cast<int> (state.getSize()));
+
+        auto expected = defaults (*processor);
+        for (const auto& [id, value] : c.expected)
+            expected[static_cast<size_t> (Table::positionForId (id.c_str()))] = value;
+
+        EXPECT_EQ (parameterValues (*processor), expected) << c.name;
+        EXPECT_EQ (engineValues (*processor), expected) << c.name;
+    }
+}
