@@ -12,6 +12,15 @@ namespace e2e
     ::testing::AssertionResult recordAppAnswer (const JackServer& server, const StereoBuffer& input,
                                                 size_t firstSoundingFrame, StereoBuffer& answer)
     {
+        const PortsUnderTest ports { VelthornApp::jackPort ("in_1"), VelthornApp::jackPort ("in_2"),
+                                     VelthornApp::jackPort ("out_1"), VelthornApp::jackPort ("out_2") };
+        return recordAnswer (server, ports, input, firstSoundingFrame, answer);
+    }
+
+    ::testing::AssertionResult recordAnswer (const JackServer& server, const PortsUnderTest& ports,
+                                             const StereoBuffer& input, size_t firstSoundingFrame,
+                                             StereoBuffer& answer)
+    {
         const double rate = JackServer::sampleRate;
 
         // Room for however long it takes between arming the recorder and the
@@ -20,12 +29,12 @@ namespace e2e
         const auto leadAllowance = static_cast<size_t> (10 * rate);
         JackPlayRecord io (server, input, leadAllowance + input.size());
 
-        io.playInto (VelthornApp::jackPort ("in_1"), VelthornApp::jackPort ("in_2"));
-        io.recordFrom (VelthornApp::jackPort ("out_1"), VelthornApp::jackPort ("out_2"));
-        // The app's inputs also listen to system:capture, which JUCE
-        // connected; the app must receive the test signal and nothing else.
-        io.makePlayerTheOnlySourceOf (VelthornApp::jackPort ("in_1"));
-        io.makePlayerTheOnlySourceOf (VelthornApp::jackPort ("in_2"));
+        io.playInto (ports.leftIn, ports.rightIn);
+        io.recordFrom (ports.leftOut, ports.rightOut);
+        // The inputs may also listen to system:capture (JUCE and most hosts
+        // connect it); they must receive the test signal and nothing else.
+        io.makePlayerTheOnlySourceOf (ports.leftIn);
+        io.makePlayerTheOnlySourceOf (ports.rightIn);
 
         // Only once the recorder runs does the player start, so the recording
         // holds silence first and then the beginning of the answer.
@@ -42,11 +51,11 @@ namespace e2e
         const auto answerStart = firstNonZero (io.recording().left);
 
         if (! answerStart.has_value())
-            return ::testing::AssertionFailure() << "Velthorn:out_1 stayed silent while the test signal played: "
+            return ::testing::AssertionFailure() << ports.leftOut << " stayed silent while the test signal played: "
                                                  << io.describeState();
 
         if (*answerStart < firstSoundingFrame)
-            return ::testing::AssertionFailure() << "Velthorn:out_1 sounded at recorded frame " << *answerStart
+            return ::testing::AssertionFailure() << ports.leftOut << " sounded at recorded frame " << *answerStart
                                                  << ", before the engine's first sound (frame " << firstSoundingFrame
                                                  << " of its answer) could have arrived: " << io.describeState();
 
@@ -62,10 +71,10 @@ namespace e2e
         const auto recorded = io.recording();
         const auto state = " (" + io.describeState() + ")";
 
-        if (auto silentBefore = samplesSilent ("Velthorn:out_1 before the test signal" + state, recorded.left, 0, offset); ! silentBefore)
+        if (auto silentBefore = samplesSilent (ports.leftOut + " before the test signal" + state, recorded.left, 0, offset); ! silentBefore)
             return silentBefore;
 
-        if (auto silentBefore = samplesSilent ("Velthorn:out_2 before the test signal" + state, recorded.right, 0, offset); ! silentBefore)
+        if (auto silentBefore = samplesSilent (ports.rightOut + " before the test signal" + state, recorded.right, 0, offset); ! silentBefore)
             return silentBefore;
 
         const auto begin = recorded.left.begin() + static_cast<std::ptrdiff_t> (offset);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <string>
 
 namespace e2e
 {
@@ -24,4 +25,17 @@ namespace e2e
     // (VelthornApp::waitForJackDevice and waitForMainWindow) beforehand.
     ::testing::AssertionResult recordAppAnswer (const JackServer& server, const StereoBuffer& input,
                                                 size_t firstSoundingFrame, StereoBuffer& answer);
+
+    // The JACK ports of a program under test: where the test signal goes in
+    // and where its answer comes out (full names, "client:port").
+    struct PortsUnderTest final
+    {
+        std::string leftIn, rightIn, leftOut, rightOut;
+    };
+
+    // Test thread: recordAppAnswer for any JACK program (a plugin host, say),
+    // with these ports in place of Velthorn's.
+    ::testing::AssertionResult recordAnswer (const JackServer& server, const PortsUnderTest& ports,
+                                             const StereoBuffer& input, size_t firstSoundingFrame,
+                                             StereoBuffer& answer);
 }
