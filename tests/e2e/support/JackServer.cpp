@@ -24,7 +24,7 @@ namespace e2e
         return "e2e-" + role + "-" + std::to_string (::getpid()) + "-" + std::to_string (++counter);
     }
 
-    JackServer::JackServer (const std::filesystem::path& logDirectory)
+    JackServer::JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs)
     {
         // jackd allows its driver thread about a second to start running and
         // gives up otherwise, which a heavily loaded machine can make it do.
@@ -46,6 +46,10 @@ namespace e2e
             spec.arguments = { "jackd", "-n", serverName, "-r", "-S",
                                "-d", "dummy", "-r", std::to_string (sampleRate), "-p", std::to_string (periodFrames),
                                "-C", "2", "-P", "2" };
+
+            if (clientTimeoutMs > 0)
+                spec.arguments.insert (spec.arguments.begin() + 1, { "-t", std::to_string (clientTimeoutMs) });
+
             spec.environment.set ("JACK_NO_AUDIO_RESERVATION", "1");
             spec.logDirectory = logDirectory;
             server = std::make_unique<Process> (spec);

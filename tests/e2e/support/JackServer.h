@@ -21,7 +21,10 @@ namespace e2e
 
         // Test thread: starts jackd and returns once a client can connect;
         // throws with jackd's log if none can within the start-up deadline.
-        explicit JackServer (const std::filesystem::path& logDirectory);
+        // clientTimeoutMs > 0 gives clients that long per period before the
+        // server counts them late (jackd's -t), for heavy clients such as a
+        // DAW on a loaded machine; 0 keeps jackd's default.
+        explicit JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs = 0);
         // Test thread: stops jackd by its pid.
         ~JackServer();
 

@@ -51,7 +51,9 @@ namespace hosttest
     e2e::JackServer& HostTest::startJack()
     {
         if (jack == nullptr)
-            jack = std::make_unique<e2e::JackServer> (logDirectory());
+            // A DAW loading a session is a slow client at first; jackd
+            // would otherwise drop it from the graph on a loaded machine.
+            jack = std::make_unique<e2e::JackServer> (logDirectory(), 10000);
 
         return *jack;
     }

@@ -1,0 +1,125 @@
+#include "HostedPlugin.h"
+
+#include <stdexcept>
+
+#if ! defined (VELTHORN_LV2_BUNDLE) || ! defined (VELTHORN_VST3_BUNDLE)
+ #error "the build must name the plugin bundles"
+#endif
+
+namespace harness
+{
+    const std::array<ParameterInfo, 17> parameters { {
+        { "delTme", "Delay Time", false },
+        { "delAm", "Delay Amount", false },
+        { "delOn", "Delay", true },
+        { "wahFreq", "Wah Frequency", false },
+        { "wahRes", "Wah Resonance", false },
+        { "wahGain", "Wah Gain", false },
+        { "wahOn", "Wah", true },
+        { "distGain", "Distortion Gain", false },
+        { "distFreq", "Distortion Frequency", false },
+        { "distOn", "Distortion", true },
+        { "ampDrv", "Amp Drive", false },
+        { "ampLo", "Amp Low", false },
+        { "ampMid", "Amp Mid", false },
+        { "ampHi", "Amp High", false },
+        { "ampOn", "Amp", true },
+        { "mast", "Master Level", false },
+        { "mastOn", "Master", true },
+    } };
+
+    std::string nameOf (Format format)
+    {
+        return format == Format::lv2 ? "LV2" : "VST3";
+    }
+
+    namespace
+    {
+        const ParameterInfo& infoOf (const std::string& id)
+        {
+            for (const auto& info : parameters)
+                if (id == info.id)
+                    return info;
+
+            throw std::invalid_argument ("no parameter " + id);
+        }
+
+        // The master switch is the VST3's bypass parameter, which hosts read
+        // as 1 = bypassed; in LV2 it is a plain parameter.
+        bool isInverted (Format format, const std::string& id)
+        {
+            return format == Format::vst3 && id == "mastOn";
+        }
+    }
+
+    HostedPlugin::HostedPlugin (Format formatToLoad, double sampleRate, int maximumBlockSize)
+        : format (formatToLoad)
+    {
+        std::unique_ptr<juce::AudioPluginFormat> pluginFormat;
+        juce::String identifier;
+
+        if (format == Format::vst3)
+        {
+            pluginFormat = std::make_unique<juce::VST3PluginFormat>();
+            identifier = VELTHORN_VST3_BUNDLE;
+        }
+        else
+        {
+            // The LV2 host reads LV2_PATH (set by main) and finds the plugin
+            // by its URI.
+            pluginFormat = std::make_unique<juce::LV2PluginFormat>();
+            identifier = "https://velthorn.audio/plugins/velthorn";
+        }
+
+        juce::OwnedArray<juce::PluginDescription> found;
+        pluginFormat->findAllTypesForFile (found, identifier);
+
+        if (found.isEmpty())
+            throw std::runtime_error (nameOf (format) + ": no plugin found at " + identifier.toStdString());
+
+        juce::String error;
+        plugin = pluginFormat->createInstanceFromDescription (*found[0], sampleRate, maximumBlockSize, error);
+
+        if (plugin == nullptr)
+            throw std::runtime_error (nameOf (format) + ": cannot instantiate: " + error.toStdString());
+
+        auto layout = plugin->getBusesLayout();
+        layout.getMainInputChannelSet() = juce::AudioChannelSet::stereo();
+        layout.getMainOutputChannelSet() = juce::AudioChannelSet::stereo();
+        plugin->setBusesLayout (layout);
+        plugin->setRateAndBufferSizeDetails (sampleRate, maximumBlockSize);
+        plugin->prepareToPlay (sampleRate, maximumBlockSize);
+    }
+
+    HostedPlugin::~HostedPlugin()
+    {
+        plugin->releaseResources();
+    }
+
+    juce::AudioProcessorParameter& HostedPlugin::parameter (const std::string& id) const
+    {
+        const auto& info = infoOf (id);
+
+        for (auto* p : plugin->getParameters())
+            if (p->getName (100) == info.hostName)
+                return *p;
+
+        throw std::runtime_error (nameOf (format) + ": the host shows no parameter named " + info.hostName);
+    }
+
+    void HostedPlugin::set (const std::string& id, float value)
+    {
+        parameter (id).setValue (isInverted (format, id) ? 1.0f - value : value);
+    }
+
+    float HostedPlugin::get (const std::string& id) const
+    {
+        const auto normalised = parameter (id).getValue();
+        return isInverted (format, id) ? 1.0f - normalised : normalised;
+    }
+
+    void HostedPlugin::process (juce::AudioBuffer<float>& block, juce::MidiBuffer& midi)
+    {
+        plugin->processBlock (block, midi);
+    }
+}
