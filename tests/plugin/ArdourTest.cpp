@@ -94,6 +94,9 @@ namespace
 
     TEST_F (ArdourTest, TrackWithTheVst3SetFromTheScriptSoundsAsTheRenderer)
     {
+        // The plugin opens an X display even without a panel (see the jalv
+        // test), in the scanner too.
+        startXvfb();
         scanPlugin();
 
         const std::vector<hosttest::Setting> settings {

@@ -23,6 +23,10 @@ namespace
         // plugin from the build tree and these settings; returns its ports.
         e2e::PortsUnderTest startJalv (const std::vector<hosttest::Setting>& settings)
         {
+            // The framework in the plugin opens an X display even without a
+            // panel, falling back to :0.0 when DISPLAY is unset; it gets a
+            // private one, so no other X server can stall it.
+            startXvfb();
             auto& jack = startJack();
             const auto clientName = e2e::JackServer::uniqueClientName ("jalv");
 

@@ -53,32 +53,35 @@ namespace harness
     }
 
     HostedPlugin::HostedPlugin (Format formatToLoad, double sampleRate, int maximumBlockSize)
-        : format (formatToLoad)
+        : pluginFormat (formatToLoad)
     {
-        std::unique_ptr<juce::AudioPluginFormat> pluginFormat;
+        const auto format = pluginFormat;
+        std::unique_ptr<juce::AudioPluginFormat> hostFormat;
         juce::String identifier;
 
         if (format == Format::vst3)
         {
-            pluginFormat = std::make_unique<juce::VST3PluginFormat>();
+            hostFormat = std::make_unique<juce::VST3PluginFormat>();
             identifier = VELTHORN_VST3_BUNDLE;
         }
         else
         {
-            // The LV2 host reads LV2_PATH (set by main) and finds the plugin
-            // by its URI.
-            pluginFormat = std::make_unique<juce::LV2PluginFormat>();
+            // This LV2 host ignores LV2_PATH: it is shown the build tree
+            // explicitly, and then finds the plugin by its URI.
+            hostFormat = std::make_unique<juce::LV2PluginFormat>();
+            hostFormat->searchPathsForPlugins (juce::FileSearchPath (juce::File (VELTHORN_LV2_BUNDLE).getParentDirectory().getFullPathName()),
+                                                 true, false);
             identifier = "https://velthorn.audio/plugins/velthorn";
         }
 
         juce::OwnedArray<juce::PluginDescription> found;
-        pluginFormat->findAllTypesForFile (found, identifier);
+        hostFormat->findAllTypesForFile (found, identifier);
 
         if (found.isEmpty())
             throw std::runtime_error (nameOf (format) + ": no plugin found at " + identifier.toStdString());
 
         juce::String error;
-        plugin = pluginFormat->createInstanceFromDescription (*found[0], sampleRate, maximumBlockSize, error);
+        plugin = hostFormat->createInstanceFromDescription (*found[0], sampleRate, maximumBlockSize, error);
 
         if (plugin == nullptr)
             throw std::runtime_error (nameOf (format) + ": cannot instantiate: " + error.toStdString());
@@ -104,18 +107,18 @@ namespace harness
             if (p->getName (100) == info.hostName)
                 return *p;
 
-        throw std::runtime_error (nameOf (format) + ": the host shows no parameter named " + info.hostName);
+        throw std::runtime_error (nameOf (pluginFormat) + ": the host shows no parameter named " + info.hostName);
     }
 
     void HostedPlugin::set (const std::string& id, float value)
     {
-        parameter (id).setValue (isInverted (format, id) ? 1.0f - value : value);
+        parameter (id).setValue (isInverted (pluginFormat, id) ? 1.0f - value : value);
     }
 
     float HostedPlugin::get (const std::string& id) const
     {
         const auto normalised = parameter (id).getValue();
-        return isInverted (format, id) ? 1.0f - normalised : normalised;
+        return isInverted (pluginFormat, id) ? 1.0f - normalised : normalised;
     }
 
     void HostedPlugin::process (juce::AudioBuffer<float>& block, juce::MidiBuffer& midi)

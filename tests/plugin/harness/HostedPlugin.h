@@ -54,9 +54,11 @@ namespace harness
         void process (juce::AudioBuffer<float>& block, juce::MidiBuffer& midi);
 
         juce::AudioPluginInstance& instance() noexcept { return *plugin; }
+        // Any thread.
+        Format format() const noexcept { return pluginFormat; }
 
     private:
-        Format format;
+        Format pluginFormat;
         std::unique_ptr<juce::AudioPluginInstance> plugin;
     };
 }

@@ -30,6 +30,18 @@ namespace harness
             if (nextAutomation < scenario.automation.size())
                 size = std::min (size, static_cast<int> (scenario.automation[nextAutomation].sample) - position);
 
+            if (plugin.format() == Format::vst3 && nextMidi < scenario.midi.size())
+            {
+                // The control change at this position goes with this block;
+                // the block ends before the next one.
+                const auto nextChange = scenario.midi[nextMidi].sample == position && nextMidi + 1 < scenario.midi.size()
+                                            ? scenario.midi[nextMidi + 1].sample
+                                            : scenario.midi[nextMidi].sample;
+
+                if (nextChange > position)
+                    size = std::min (size, static_cast<int> (nextChange) - position);
+            }
+
             block.setSize (2, size, false, false, true);
 
             for (int channel = 0; channel < 2; ++channel)

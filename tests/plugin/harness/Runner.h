@@ -18,6 +18,11 @@ namespace harness
     // settings first, then blocks of the given sizes, cut where automation
     // falls (the host sets those parameters before the block that starts
     // there), MIDI at its offset within the block. Returns the output.
+    //
+    // This framework's VST3 host turns a control change into a parameter
+    // change for the whole block (through the plugin's MIDI mapping), so it
+    // lands on the block's first sample; for VST3 the blocks are also cut
+    // where a control change falls, as a host must to keep it in place.
     juce::AudioBuffer<float> play (HostedPlugin& plugin, const Scenario& scenario, const BlockSizes& blockSizes);
 
     // Any thread: whether every sample is finite and none is subnormal.
