@@ -1,15 +1,18 @@
 #include "E2eTest.h"
 #include "EmbeddedPictures.h"
+#include "FilePermissionLauncher.h"
 #include "JackClientNamesLock.h"
 #include "MainPanelLayout.h"
 #include "PictureComposition.h"
 #include "Polling.h"
 #include "PopupMenuWindow.h"
 #include "SettingsFile.h"
+#include "ToolRun.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -221,6 +224,53 @@ namespace
         EXPECT_EQ (attribute (*saved.deviceSetup, "deviceType"), "JACK") << saved.text;
         EXPECT_EQ (attribute (*saved.deviceSetup, "audioOutputDeviceName"), "system") << saved.text;
         EXPECT_EQ (attribute (*saved.deviceSetup, "audioInputDeviceName"), "system") << saved.text;
+    }
+
+    TEST_F (FileMenuTest, ASettingsFileTheAppCannotReadIsLeftAloneWhenAudioSettingsClosesAndAtExit)
+    {
+        // A valid saved choice the app is not allowed to read: the file must
+        // come out of the run byte for byte and mode for mode, or the choice
+        // is lost for good.
+        const std::string saved =
+            "<PROPERTIES><VALUE name=\"audioDeviceState\"><DEVICESETUP deviceType=\"JACK\" "
+            "audioOutputDeviceName=\"system\" audioInputDeviceName=\"system\" audioDeviceRate=\"48000.0\" "
+            "audioDeviceBufferSize=\"256\"/></VALUE></PROPERTIES>\n";
+        writeSettingsFile (saved);
+        const auto file = e2e::VelthornApp::settingsFileIn (home());
+        std::filesystem::permissions (file, std::filesystem::perms::none);
+
+        const auto launcher = e2e::launcherHonouringFilePermissions();
+        auto readAttempt = launcher;
+        readAttempt.insert (readAttempt.end(), { "cat", file.string() });
+        const auto read = e2e::runTool (readAttempt, e2e::Environment::minimal(), logDirectory(), e2e::toolTimeout);
+        ASSERT_TRUE (read.status.has_value() && ! read.succeeded() && read.standardOutput.empty())
+            << "the app must be unable to read the file for this test to mean anything: " << read.describe();
+
+        // Unable to read its choice, the app opens the default device.
+        const auto window = launchAppOnJack (launcher);
+
+        {
+            const e2e::JackClientNamesLock lock;
+            const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                              audioSettingsWidth);
+            ASSERT_TRUE (closeWithEscape (dialog));
+        }
+
+        // Once the app has ended, whatever it would write has been written.
+        auto& app = launchedApp();
+        const auto status = app.quitBy ([&]
+        {
+            openFileMenu (window).choose (quitItem, window.id(), e2e::startupTimeout);
+        });
+        ASSERT_TRUE (status.has_value()) << "the app was still running after Quit was chosen\n" << app.process().report();
+        EXPECT_TRUE (status->isExitCode (0)) << "the app ended with " << status->describe() << "\n" << app.process().report();
+
+        ASSERT_TRUE (std::filesystem::exists (file));
+        EXPECT_EQ (std::filesystem::status (file).permissions() & std::filesystem::perms::all, std::filesystem::perms::none)
+            << "the settings file's mode was changed";
+        std::ifstream in (file, std::ios::binary);
+        const std::string after ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ (after, saved) << "the settings file the app could not read was overwritten";
     }
 
     TEST_F (FileMenuTest, AboutShowsTheAboutPictureInA400By400BoxThatEscapeCloses)

@@ -34,7 +34,8 @@ namespace e2e
     }
 
     VelthornApp::VelthornApp (const std::filesystem::path& home, const std::string& displayToUse,
-                              const std::string& jackServerName, const std::filesystem::path& logs)
+                              const std::string& jackServerName, const std::filesystem::path& logs,
+                              const std::vector<std::string>& launcher)
         : logDirectory (logs), display (displayToUse)
     {
         std::filesystem::create_directories (home);
@@ -49,7 +50,8 @@ namespace e2e
 
         ProcessSpec spec;
         spec.label = "velthorn";
-        spec.arguments = { velthornBinary().string() };
+        spec.arguments = launcher;
+        spec.arguments.push_back (velthornBinary().string());
         spec.environment.set ("HOME", home.string())
                         .set ("DISPLAY", display)
                         .set ("JACK_DEFAULT_SERVER", jackServerName)

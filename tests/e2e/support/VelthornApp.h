@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e
 {
@@ -34,10 +35,13 @@ namespace e2e
         static constexpr int contentWidth = 800;
         static constexpr int contentHeight = 600;
 
-        // Test thread: takes the JackClientNamesLock, then starts the app;
-        // throws if the binary cannot be run.
+        // Test thread: takes the JackClientNamesLock, then starts the app,
+        // through `launcher` (a command and its arguments that runs the rest
+        // of its command line) when that is not empty; throws if the binary
+        // cannot be run.
         VelthornApp (const std::filesystem::path& home, const std::string& display,
-                     const std::string& jackServerName, const std::filesystem::path& logDirectory);
+                     const std::string& jackServerName, const std::filesystem::path& logDirectory,
+                     const std::vector<std::string>& launcher = {});
         // Test thread: stops the app by its pid if it still runs.
         ~VelthornApp();
 
