@@ -32,7 +32,8 @@ test: build
 # the test it happens in. The race stress test runs longer here. Then the
 # fuzzers run, each for a bounded time.
 SANITIZE_TARGETS = velthorn_dsp_tests velthorn_engine_tests velthorn_engine_allocation_tests \
-                   velthorn_assets_tests velthorn_ui_widget_tests velthorn_main_panel_tests velthorn_render_tests
+                   velthorn_assets_tests velthorn_ui_widget_tests velthorn_control_panel_tests velthorn_main_panel_tests \
+                   velthorn_render_tests
 # Tests of targets not built here (the end-to-end ones) show up as *_NOT_BUILT;
 # the artwork determinism check runs the generator, which is not our code's risk.
 SANITIZE_CTEST = xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
