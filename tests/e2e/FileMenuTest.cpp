@@ -336,9 +336,7 @@ namespace
         EXPECT_EQ (differing, 0) << "the File menu is still painted on the panel at " << menuArea.x << ", " << menuArea.y
                                  << " (" << menuArea.width << " x " << menuArea.height << ") while Audio Settings is open; see "
                                  << artefact ("panel-under-dialog-" + std::to_string ((shots + 1) % 2) + ".png");
-
-        const auto dialog = dialogWindow (window, *dialogId, audioSettingsWidth);
-        ASSERT_TRUE (closeWithEscape (dialog));
+        // The dialog stays open; the fixture stops the app.
     }
 
     TEST_F (FileMenuTest, AudioSettingsLabelsAreDarkOnTheWhiteBackground)
