@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test bench bench-app artwork fuzz install uninstall package clean
+.PHONY: all deps configure build run test test-sanitize bench bench-app artwork fuzz install uninstall package clean
 
 all: build
 
@@ -25,6 +25,34 @@ run: build
 # on a virtual display of its own; the end-to-end tests start theirs anyway.
 test: build
 	cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" ctest --output-on-failure -j $(JOBS)
+
+# The unit, renderer and engine tests again under AddressSanitizer with
+# UndefinedBehaviorSanitizer, then under ThreadSanitizer (the CMake presets
+# asan and tsan). Only what those tests need is built; the end-to-end tests
+# drive the Release app and stay in `make test`. Any sanitizer report fails
+# the test it happens in. The race stress test runs longer here. Then the
+# fuzzers run, each for a bounded time.
+SANITIZE_TARGETS = velthorn_dsp_tests velthorn_engine_tests velthorn_engine_allocation_tests \
+                   velthorn_assets_tests velthorn_ui_widget_tests velthorn_control_panel_tests velthorn_main_panel_tests \
+                   velthorn_render_tests
+# Tests of targets not built here (the end-to-end ones) show up as *_NOT_BUILT;
+# the artwork determinism check runs the generator, which is not our code's risk.
+SANITIZE_CTEST = xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+                 ctest --output-on-failure -j $(JOBS) -LE e2e -E '_NOT_BUILT|velthorn_artwork_is_deterministic'
+SANITIZE_STRESS_SECONDS ?= 10
+
+test-sanitize: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build build-asan -j $(JOBS) --target $(SANITIZE_TARGETS)
+	cd build-asan && VELTHORN_STRESS_SECONDS=$(SANITIZE_STRESS_SECONDS) \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		$(SANITIZE_CTEST)
+	@cmake --preset tsan >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target $(SANITIZE_TARGETS)
+	cd build-tsan && VELTHORN_STRESS_SECONDS=$(SANITIZE_STRESS_SECONDS) \
+		TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+		$(SANITIZE_CTEST)
+	$(MAKE) fuzz
 
 bench: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DVELTHORN_BUILD_BENCH=ON $(CMAKE_FLAGS) >/dev/null

@@ -19,6 +19,26 @@ namespace
         // Opened and read on first use.
         return *SettingsStore::getInstance()->properties.getUserSettings();
     }
+
+    // Whether the settings file is there but its bytes could not be read (no
+    // permission, a folder in its place, a disk error). Such a file may hold
+    // a choice we never saw, so it is never written over. One that was read
+    // but is not a settings file holds nothing usable and is replaced.
+    bool settingsFileIsUnreadable (juce::PropertiesFile& settings)
+    {
+        if (settings.isValidFile())
+            return false;
+
+        const auto file = settings.getFile();
+        if (! file.exists())
+            return false;
+
+        if (file.isDirectory())
+            return true;
+
+        juce::FileInputStream in (file);
+        return in.failedToOpen();
+    }
 }
 
 MainComponent::MainComponent()
@@ -42,13 +62,16 @@ MainComponent::MainComponent()
 
     deviceManager.addAudioCallback (audioMidiHandler.get());
     deviceManager.addMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
+
+    deviceRecovery = std::make_unique<DeviceRecovery> (deviceManager);
 }
 
 MainComponent::~MainComponent()
 {
     // The engine leaves both callback lists before it is deleted; removing it
     // as audio callback calls its audioDeviceStopped. The panel, which reads
-    // the engine, goes before it.
+    // the engine, goes before it. Nothing reopens a device from here on.
+    deviceRecovery = nullptr;
     deviceManager.removeAudioCallback (audioMidiHandler.get());
     deviceManager.removeMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
     controlPanel = nullptr;
@@ -93,8 +116,30 @@ void MainComponent::showAudioSettings()
     juce::AudioDeviceSelectorComponent selector (deviceManager, 0, 2, 0, 2, true, false, false, false);
     selector.setSize (600, 450);
 
+    // The dialog keeps its white background, so the selector gets the
+    // framework's light colours: with the default dark scheme its labels
+    // are white, and vanish on white.
+    juce::LookAndFeel_V4 lightLook (juce::LookAndFeel_V4::getLightColourScheme());
+    selector.setLookAndFeel (&lightLook);
+
+    // The File menu has just closed over the panel. Without a window manager
+    // nothing repaints what it covered before the dialog's modal loop takes
+    // over, so the panel paints that now.
+    repaint();
+    if (auto* const peer = getPeer())
+        peer->performAnyPendingRepaintsNow();
+
     juce::DialogWindow::showModalDialog ("Audio Settings", &selector, this, juce::Colours::white,
                                          true, false, false);
+    selector.setLookAndFeel (nullptr);
+
+    // A settings file that exists but could not be read (no permission, a
+    // disk error) holds a choice we never saw: writing ours would destroy it.
+    if (settingsFileIsUnreadable (userSettings()))
+    {
+        DBG ("the settings file could not be read; the device setup is not saved");
+        return;
+    }
 
     // Every change was applied while the dialog was open; this only makes it
     // outlive the run, written now rather than at exit.

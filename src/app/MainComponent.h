@@ -5,6 +5,7 @@
 
 #include "AudioMidiHandler.h"
 #include "ControlPanel.h"
+#include "DeviceRecovery.h"
 #include "PanelHost.h"
 
 // The main window's content and the audio device host. It owns the device
@@ -28,7 +29,8 @@ public:
     void fileMenuItemChosen (int itemId) override;
 
     // Runs the modal "Audio Settings" dialog, then saves the resulting device
-    // setup at once rather than at exit.
+    // setup at once rather than at exit - unless the settings file exists but
+    // could not be read, which is then left as it is.
     void showAudioSettings();
 
     // Declared first so it is built before, and destroyed after, everything
@@ -38,5 +40,8 @@ public:
     std::unique_ptr<ControlPanel> controlPanel;
 
 private:
+    // Reopens the device when it comes back after dying under the app.
+    std::unique_ptr<DeviceRecovery> deviceRecovery;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -129,6 +129,14 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
         }
     }
 
+    // Finite samples can still add up past the float range (2e38 + 2e38),
+    // and an infinite sum would poison the chain just the same, so it counts
+    // as silence too.
+    if (numInputs > 1)
+        for (int j = 0; j < numSamples; ++j)
+            if (! std::isfinite (mono[j]))
+                mono[j] = 0.0f;
+
     // Every member is read afresh for every sample, so a change from another
     // thread takes effect from the next sample, mid-block too. The values are
     // read for the whole chunk first and then the chain runs over it: the

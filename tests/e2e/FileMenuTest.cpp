@@ -1,15 +1,20 @@
 #include "E2eTest.h"
 #include "EmbeddedPictures.h"
+#include "FilePermissionLauncher.h"
 #include "JackClientNamesLock.h"
 #include "MainPanelLayout.h"
+#include "PanelArtwork.h"
 #include "PictureComposition.h"
 #include "Polling.h"
 #include "PopupMenuWindow.h"
 #include "SettingsFile.h"
+#include "ToolRun.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -221,6 +226,143 @@ namespace
         EXPECT_EQ (attribute (*saved.deviceSetup, "deviceType"), "JACK") << saved.text;
         EXPECT_EQ (attribute (*saved.deviceSetup, "audioOutputDeviceName"), "system") << saved.text;
         EXPECT_EQ (attribute (*saved.deviceSetup, "audioInputDeviceName"), "system") << saved.text;
+    }
+
+    TEST_F (FileMenuTest, ASettingsFileTheAppCannotReadIsLeftAloneWhenAudioSettingsClosesAndAtExit)
+    {
+        // A valid saved choice the app is not allowed to read: the file must
+        // come out of the run byte for byte and mode for mode, or the choice
+        // is lost for good.
+        const std::string saved =
+            "<PROPERTIES><VALUE name=\"audioDeviceState\"><DEVICESETUP deviceType=\"JACK\" "
+            "audioOutputDeviceName=\"system\" audioInputDeviceName=\"system\" audioDeviceRate=\"48000.0\" "
+            "audioDeviceBufferSize=\"256\"/></VALUE></PROPERTIES>\n";
+        writeSettingsFile (saved);
+        const auto file = e2e::VelthornApp::settingsFileIn (home());
+        std::filesystem::permissions (file, std::filesystem::perms::none);
+
+        const auto launcher = e2e::launcherHonouringFilePermissions();
+        auto readAttempt = launcher;
+        readAttempt.insert (readAttempt.end(), { "cat", file.string() });
+        const auto read = e2e::runTool (readAttempt, e2e::Environment::minimal(), logDirectory(), e2e::toolTimeout);
+        ASSERT_TRUE (read.status.has_value() && ! read.succeeded() && read.standardOutput.empty())
+            << "the app must be unable to read the file for this test to mean anything: " << read.describe();
+
+        // Unable to read its choice, the app opens the default device.
+        const auto window = launchAppOnJack (launcher);
+
+        {
+            const e2e::JackClientNamesLock lock;
+            const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                              audioSettingsWidth);
+            ASSERT_TRUE (closeWithEscape (dialog));
+        }
+
+        // Once the app has ended, whatever it would write has been written.
+        auto& app = launchedApp();
+        const auto status = app.quitBy ([&]
+        {
+            openFileMenu (window).choose (quitItem, window.id(), e2e::startupTimeout);
+        });
+        ASSERT_TRUE (status.has_value()) << "the app was still running after Quit was chosen\n" << app.process().report();
+        EXPECT_TRUE (status->isExitCode (0)) << "the app ended with " << status->describe() << "\n" << app.process().report();
+
+        ASSERT_TRUE (std::filesystem::exists (file));
+        EXPECT_EQ (std::filesystem::status (file).permissions() & std::filesystem::perms::all, std::filesystem::perms::none)
+            << "the settings file's mode was changed";
+        std::ifstream in (file, std::ios::binary);
+        const std::string after ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ (after, saved) << "the settings file the app could not read was overwritten";
+    }
+
+    TEST_F (FileMenuTest, ThePanelRepaintsWhereTheFileMenuWasWhileAudioSettingsIsOpen)
+    {
+        const auto window = launchAppOnJack();
+        const auto origin = window.contentToScreen ({ 0, 0 });
+
+        const e2e::JackClientNamesLock lock;
+        const auto menu = openFileMenu (window);
+        const auto menuOnScreen = menu.geometry();
+
+        // Chosen with the mouse, as a person would: the item is clicked once
+        // it shows highlighted, and again if the framework took the click for
+        // part of the one that opened the menu and dropped it.
+        const auto item = menu.itemArea (audioSettingsItem);
+        const e2e::Point itemCentre { menuOnScreen.x + item.x + item.width / 2, menuOnScreen.y + item.y + item.height / 2 };
+        window.xdotool().moveMouse (itemCentre);
+        ASSERT_TRUE (e2e::pollUntil (e2e::startupTimeout, [&] { return menu.isHighlighted (audioSettingsItem); }));
+
+        std::optional<std::string> dialogId;
+        e2e::pollUntil (e2e::startupTimeout, [&]
+        {
+            if (window.xdotool().isWindowVisible (menu.id()))
+                window.xdotool().click (itemCentre);
+
+            dialogId = window.xdotool().waitForVisibleWindow (launchedApp().process().pid(), "^Audio Settings$",
+                                                              std::chrono::milliseconds (500));
+            return dialogId.has_value();
+        });
+        ASSERT_TRUE (dialogId.has_value()) << "no Audio Settings dialog appeared\n" << launchedApp().process().report();
+        const auto dialogOnScreen = window.xdotool().geometry (*dialogId);
+
+        // Where the menu was, in panel coordinates: below the File button and
+        // left of the dialog, which covers the panel's middle.
+        const int left = std::max (menuOnScreen.x - origin.x, 0);
+        const int top = std::max (menuOnScreen.y - origin.y, e2e::panel::fileButton.y + e2e::panel::fileButton.height);
+        const int right = std::min ({ menuOnScreen.x + menuOnScreen.width, dialogOnScreen.x }) - origin.x;
+        const int bottom = std::min ({ menuOnScreen.y + menuOnScreen.height, dialogOnScreen.y + dialogOnScreen.height })
+                           - origin.y;
+        const e2e::Rectangle menuArea { left, top, right - left, bottom - top };
+        ASSERT_GT (menuArea.width, 20) << "the menu lies under the dialog; nothing to see";
+        ASSERT_GT (menuArea.height, 20) << "the menu lies under the dialog; nothing to see";
+
+        // Nothing of the panel's own lies there: only its background picture.
+        const e2e::PanelArtwork artwork;
+        int differing = 0;
+        int shots = 0;
+        e2e::pollUntil (e2e::startupTimeout, [&]
+        {
+            // The screen as it shows, not the window's own pixels.
+            const auto screen = e2e::Screenshot::capture (window.xdotool().display(), "root",
+                                                          artefact ("screen-" + std::to_string (shots % 2) + ".png"),
+                                                          logDirectory());
+            const auto shot = screen.cropped ({ origin.x, origin.y, e2e::panel::width, e2e::panel::height },
+                                              artefact ("panel-under-dialog-" + std::to_string (shots++ % 2) + ".png"),
+                                              logDirectory());
+            differing = artwork.picture().countPixelsDifferentIn (shot, menuArea, 4);
+            return differing == 0;
+        });
+
+        EXPECT_EQ (differing, 0) << "the File menu is still painted on the panel at " << menuArea.x << ", " << menuArea.y
+                                 << " (" << menuArea.width << " x " << menuArea.height << ") while Audio Settings is open; see "
+                                 << artefact ("panel-under-dialog-" + std::to_string ((shots + 1) % 2) + ".png");
+        // The dialog stays open; the fixture stops the app.
+    }
+
+    TEST_F (FileMenuTest, AudioSettingsLabelsAreDarkOnTheWhiteBackground)
+    {
+        const auto window = launchAppOnJack();
+
+        const e2e::JackClientNamesLock lock;
+        const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                          audioSettingsWidth);
+        const auto shot = dialog.screenshotOfContent (artefact ("audio-settings-labels.png"));
+
+        // The selector puts its labels ("Audio device type:", "Output:",
+        // "Input:", "Sample rate:" ...) right-aligned left of its boxes,
+        // which start about a third of the way across.
+        const e2e::Rectangle labelColumn { 0, 0, audioSettingsWidth / 3, shot.height() };
+        const e2e::Rgb white { 255, 255, 255 };
+        EXPECT_EQ (shot.countPixelsDifferentFrom ({ 0, 0, 8, shot.height() }, white, 4), 0)
+            << "the dialog background must stay white; see " << shot.file();
+
+        // Text dark enough to read on white: well over a hundred levels below it.
+        const e2e::Rgb darkGrey { 96, 96, 96 };
+        const int darkPixels = shot.height() * labelColumn.width
+                               - shot.countPixelsDifferentFrom (labelColumn, darkGrey, 96);
+        EXPECT_GT (darkPixels, 200) << "no readable label text left of the boxes; see " << shot.file();
+
+        ASSERT_TRUE (closeWithEscape (dialog));
     }
 
     TEST_F (FileMenuTest, AboutShowsTheAboutPictureInA400By400BoxThatEscapeCloses)

@@ -84,18 +84,18 @@ namespace e2e
         return *jack;
     }
 
-    VelthornApp& E2eTest::launchApp (const std::filesystem::path& binary)
+    VelthornApp& E2eTest::launchApp (const std::filesystem::path& binary, const std::vector<std::string>& launcher)
     {
         auto& x = startXvfb();
         appJackServerName = jack != nullptr ? jack->name() : JackServer::uniqueServerName();
-        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary);
+        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary, launcher);
         return *app;
     }
 
-    AppWindow E2eTest::launchAppOnJack()
+    AppWindow E2eTest::launchAppOnJack (const std::vector<std::string>& launcher)
     {
         auto& server = startJack();
-        auto& started = launchApp();
+        auto& started = launchApp (velthornBinary(), launcher);
 
         if (const auto opened = started.waitForJackDevice (server); ! opened)
             throw std::runtime_error (opened.message());

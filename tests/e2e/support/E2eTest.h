@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace e2e
 {
@@ -41,12 +42,13 @@ namespace e2e
         // Test thread: starts Velthorn (the build's binary unless another is
         // given) on the test's X server (started here if need be) and on the
         // test's JACK server if there is one, else on a JACK server name
-        // nobody uses.
-        VelthornApp& launchApp (const std::filesystem::path& binary = velthornBinary());
+        // nobody uses; through `launcher` if one is given (see VelthornApp).
+        VelthornApp& launchApp (const std::filesystem::path& binary = velthornBinary(),
+                                const std::vector<std::string>& launcher = {});
         // Test thread: starts the test's JACK server and Velthorn on it, waits
         // until the app has opened its JACK device and painted its window,
         // and returns the window; throws, with what went wrong, otherwise.
-        AppWindow launchAppOnJack();
+        AppWindow launchAppOnJack (const std::vector<std::string>& launcher = {});
 
         // Test thread: the app launchApp started; throws if none was.
         VelthornApp& launchedApp();

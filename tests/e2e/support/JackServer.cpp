@@ -25,6 +25,7 @@ namespace e2e
     }
 
     JackServer::JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs)
+        : logs (logDirectory), clientTimeout (clientTimeoutMs)
     {
         // jackd allows its driver thread about a second to start running and
         // gives up otherwise, which a heavily loaded machine can make it do.
@@ -36,30 +37,7 @@ namespace e2e
         {
             serverName = uniqueServerName();
 
-            ProcessSpec spec;
-            spec.label = attempt == 1 ? "jackd" : "jackd-attempt" + std::to_string (attempt);
-            // -r: no real-time scheduling, which containers and CI runners
-            // rarely grant. -S: the server waits for every client each period
-            // rather than carrying on without a late one, so a loaded machine
-            // slows the graph down instead of dropping or repeating a block of
-            // the test signal.
-            spec.arguments = { "jackd", "-n", serverName, "-r", "-S",
-                               "-d", "dummy", "-r", std::to_string (sampleRate), "-p", std::to_string (periodFrames),
-                               "-C", "2", "-P", "2" };
-
-            if (clientTimeoutMs > 0)
-                spec.arguments.insert (spec.arguments.begin() + 1, { "-t", std::to_string (clientTimeoutMs) });
-
-            spec.environment.set ("JACK_NO_AUDIO_RESERVATION", "1");
-            spec.logDirectory = logDirectory;
-            server = std::make_unique<Process> (spec);
-
-            const bool ready = pollUntil (startupTimeout, [this]
-            {
-                return ! server->isRunning() || JackClient::tryOpen (serverName, uniqueClientName ("probe")) != nullptr;
-            });
-
-            if (ready && server->isRunning())
+            if (launch (attempt == 1 ? "jackd" : "jackd-attempt" + std::to_string (attempt)))
                 return;
 
             const bool gaveUp = ! server->isRunning();
@@ -72,6 +50,62 @@ namespace e2e
         }
 
         throw std::runtime_error ("no JACK server accepted a client within "
+                                  + std::to_string (startupTimeout.count()) + " ms\n" + failures);
+    }
+
+    bool JackServer::launch (const std::string& label)
+    {
+        ProcessSpec spec;
+        spec.label = label;
+        // -r: no real-time scheduling, which containers and CI runners
+        // rarely grant. -S: the server waits for every client each period
+        // rather than carrying on without a late one, so a loaded machine
+        // slows the graph down instead of dropping or repeating a block of
+        // the test signal.
+        spec.arguments = { "jackd", "-n", serverName, "-r", "-S",
+                           "-d", "dummy", "-r", std::to_string (sampleRate), "-p", std::to_string (periodFrames),
+                           "-C", "2", "-P", "2" };
+
+        if (clientTimeout > 0)
+            spec.arguments.insert (spec.arguments.begin() + 1, { "-t", std::to_string (clientTimeout) });
+
+        spec.environment.set ("JACK_NO_AUDIO_RESERVATION", "1");
+        spec.logDirectory = logs;
+        server = std::make_unique<Process> (spec);
+
+        const bool ready = pollUntil (startupTimeout, [this]
+        {
+            return ! server->isRunning() || JackClient::tryOpen (serverName, uniqueClientName ("probe")) != nullptr;
+        });
+
+        return ready && server->isRunning();
+    }
+
+    void JackServer::stopServer()
+    {
+        server->stop();
+    }
+
+    void JackServer::startAgain()
+    {
+        constexpr int attempts = 3;
+        std::string failures;
+
+        for (int attempt = 1; attempt <= attempts; ++attempt)
+        {
+            ++restarts;
+            if (launch ("jackd-restart" + std::to_string (restarts)))
+                return;
+
+            const bool gaveUp = ! server->isRunning();
+            server->stop();
+            failures += server->report();
+
+            if (! gaveUp)
+                break;
+        }
+
+        throw std::runtime_error ("the JACK server " + serverName + " did not accept a client again within "
                                   + std::to_string (startupTimeout.count()) + " ms\n" + failures);
     }
 

@@ -53,8 +53,22 @@ namespace e2e
         // Test thread: a client of this server; throws when it cannot connect.
         std::unique_ptr<JackClient> openClient (const std::string& clientName) const;
 
+        // Test thread: stops jackd by its pid (SIGTERM, as a person stopping
+        // the server does), telling its clients it is leaving.
+        void stopServer();
+        // Test thread: after stopServer, starts jackd again under the same
+        // name and settings and returns once a client can connect; throws
+        // with jackd's log if none can.
+        void startAgain();
+
     private:
+        // Starts jackd under serverName; true once a client can connect.
+        bool launch (const std::string& label);
+
+        std::filesystem::path logs;
+        int clientTimeout = 0;
         std::string serverName;
         std::unique_ptr<Process> server;
+        int restarts = 0;
     };
 }

@@ -35,7 +35,8 @@ namespace e2e
 
     VelthornApp::VelthornApp (const std::filesystem::path& home, const std::string& displayToUse,
                               const std::string& jackServerName, const std::filesystem::path& logs,
-                              const std::filesystem::path& binary)
+                              const std::filesystem::path& binary,
+                              const std::vector<std::string>& launcher)
         : logDirectory (logs), display (displayToUse)
     {
         std::filesystem::create_directories (home);
@@ -50,7 +51,8 @@ namespace e2e
 
         ProcessSpec spec;
         spec.label = "velthorn";
-        spec.arguments = { binary.string() };
+        spec.arguments = launcher;
+        spec.arguments.push_back (binary.string());
         spec.environment.set ("HOME", home.string())
                         .set ("DISPLAY", display)
                         .set ("JACK_DEFAULT_SERVER", jackServerName)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e
 {
@@ -37,10 +38,13 @@ namespace e2e
 
         // Test thread: takes the JackClientNamesLock, then starts the app
         // (the build's binary unless another is given, e.g. an installed
-        // one); throws if the binary cannot be run.
+        // one), through `launcher` (a command and its arguments that runs the
+        // rest of its command line) when that is not empty; throws if the
+        // binary cannot be run.
         VelthornApp (const std::filesystem::path& home, const std::string& display,
                      const std::string& jackServerName, const std::filesystem::path& logDirectory,
-                     const std::filesystem::path& binary = velthornBinary());
+                     const std::filesystem::path& binary = velthornBinary(),
+                     const std::vector<std::string>& launcher = {});
         // Test thread: stops the app by its pid if it still runs.
         ~VelthornApp();
 

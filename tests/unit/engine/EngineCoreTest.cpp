@@ -317,6 +317,50 @@ TEST (EngineCore, NonFiniteInputCountsAsSilence)
     }
 }
 
+TEST (EngineCore, AnInputSumThatOverflowsCountsAsSilence)
+{
+    // Every channel is finite on its own; only their sum leaves the float
+    // range. Left in, the infinity would come back with every echo.
+    struct Case { std::vector<float> channels; };
+    const Case cases[] = {
+        { { 2.0e38f, 2.0e38f } },
+        { { -2.0e38f, -2.0e38f } },
+        { { 3.0e38f, 3.0e38f, -3.0e38f } },   // overflows half-way, ends at +Inf all the same
+    };
+
+    for (const auto& c : cases)
+    {
+        auto configure = [] (AudioMidiHandler& e)
+        {
+            switchAllSlots (e, 1.0f);
+            e.setParameter (0, 0.01f);   // a 441-sample loop at 44100 Hz
+            e.setParameter (1, 0.2f);
+        };
+        EngineHarness dirty, reference;
+        configure (dirty.engine);
+        configure (reference.engine);
+
+        std::vector<std::vector<float>> in, clean;
+        for (size_t channel = 0; channel < c.channels.size(); ++channel)
+        {
+            in.push_back (noise (4000, 40 + static_cast<unsigned> (channel)));
+            clean.push_back (in.back());
+            in.back()[10] = c.channels[channel];
+            clean.back()[10] = 0.0f;
+        }
+        const float sum = c.channels[0] + c.channels[1] + (c.channels.size() > 2 ? c.channels[2] : 0.0f);
+        ASSERT_FALSE (std::isfinite (sum)) << "the case must overflow to mean anything";
+
+        const auto out = dirty.run (in, 1);
+        const auto expected = reference.run (clean, 1);
+        for (size_t j = 0; j < out[0].size(); ++j)
+        {
+            ASSERT_TRUE (std::isfinite (out[0][j])) << "first channel " << c.channels[0] << ", sample " << j;
+            ASSERT_EQ (out[0][j], expected[0][j]) << "first channel " << c.channels[0] << ", sample " << j;
+        }
+    }
+}
+
 TEST (EngineCore, ParametersMayChangeFromOtherThreadsWhileTheCallbackRuns)
 {
     // The message thread and the MIDI thread write the parameter block while
