@@ -1,4 +1,5 @@
 #include "MainComponent.h"
+#include "PanelControls.h"
 #include "SettingsStore.h"
 #include "VelthornAssets.h"
 
@@ -8,6 +9,9 @@
 
 namespace
 {
+    using paneltest::knobs;
+    using paneltest::switches;
+
     // The panel reads and writes the per-user settings file, so every run of
     // these tests gets a home folder of its own.
     class MainComponentTest : public ::testing::Test
@@ -34,16 +38,7 @@ namespace
         }
 
         template <typename Control>
-        Control& control (const juce::String& name)
-        {
-            for (auto* child : panel.controlPanel->getChildren())
-                if (child->getName() == name)
-                    if (auto* typed = dynamic_cast<Control*> (child))
-                        return *typed;
-
-            ADD_FAILURE() << "no control named " << name;
-            throw std::runtime_error ("missing control");
-        }
+        Control& control (const juce::String& name) { return paneltest::control<Control> (*panel.controlPanel, name); }
 
         AudioMidiHandler& engine() { return *panel.audioMidiHandler; }
 
@@ -52,34 +47,6 @@ namespace
     };
 
     std::unique_ptr<juce::TemporaryFile> MainComponentTest::home;
-
-    struct KnobIndex
-    {
-        const char* name;
-        int index;
-        std::atomic<float> AudioMidiHandler::* member;
-    };
-
-    const KnobIndex knobs[] = {
-        { "distGainSlider", 7, &AudioMidiHandler::distGain }, { "ampDrvSlider", 10, &AudioMidiHandler::ampDrv },
-        { "delAmSlider", 1, &AudioMidiHandler::delAm },       { "mastSlider", 15, &AudioMidiHandler::mast },
-        { "distFreqSlider", 8, &AudioMidiHandler::distFreq }, { "ampLoSlider", 11, &AudioMidiHandler::ampLo },
-        { "delTmeSlider", 0, &AudioMidiHandler::delTme },     { "ampMidSlider", 12, &AudioMidiHandler::ampMid },
-        { "ampHiSlider", 13, &AudioMidiHandler::ampHi },      { "wahFreqSlider", 3, &AudioMidiHandler::wahFreq },
-        { "wahResSlider", 4, &AudioMidiHandler::wahRes },     { "wahGainSlider", 5, &AudioMidiHandler::wahGain },
-    };
-
-    struct SwitchIndex
-    {
-        const char* name;
-        std::atomic<int32_t> AudioMidiHandler::* member;
-    };
-
-    const SwitchIndex switches[] = {
-        { "distButton", &AudioMidiHandler::distOn }, { "ampButton", &AudioMidiHandler::ampOn },
-        { "delButton", &AudioMidiHandler::delOn },   { "mastButton", &AudioMidiHandler::mastOn },
-        { "wahButton", &AudioMidiHandler::wahOn },
-    };
 }
 
 TEST_F (MainComponentTest, ThePanelFillsTheWindowContent)

@@ -1,42 +1,11 @@
 #include "EngineHarness.h"
 
+#include "AllocationCounter.h"
+
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-// Counts every heap allocation made by this test program while `counting`
-// is set, so the audio callback can be shown to allocate nothing.
-namespace
-{
-    std::atomic<bool> counting { false };
-    std::atomic<long> allocations { 0 };
-
-    void* allocate (std::size_t size)
-    {
-        if (counting.load())
-            allocations.fetch_add (1);
-        if (void* p = std::malloc (size == 0 ? 1 : size))
-            return p;
-        throw std::bad_alloc();
-    }
-}
-
-void* operator new (std::size_t size) { return allocate (size); }
-void* operator new[] (std::size_t size) { return allocate (size); }
-void* operator new (std::size_t size, const std::nothrow_t&) noexcept
-{
-    try { return allocate (size); } catch (...) { return nullptr; }
-}
-void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept
-{
-    try { return allocate (size); } catch (...) { return nullptr; }
-}
-void operator delete (void* p) noexcept { std::free (p); }
-void operator delete[] (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
-void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
+using allocationcounter::allocations;
+using allocationcounter::counting;
 
 TEST (RealTime, TheAudioCallbackAllocatesNothing)
 {

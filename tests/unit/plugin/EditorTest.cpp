@@ -1,6 +1,7 @@
 // The plugin's window: the app's panel, reporting to the host.
 
 #include "AboutComponent.h"
+#include "PanelControls.h"
 #include "PluginTestSupport.h"
 #include "VelthornEditor.h"
 
@@ -32,17 +33,7 @@ namespace
         juce::StringArray calls;
     };
 
-    template <typename Control>
-    Control& control (ControlPanel& panel, const juce::String& name)
-    {
-        for (auto* child : panel.getChildren())
-            if (child->getName() == name)
-                if (auto* typed = dynamic_cast<Control*> (child))
-                    return *typed;
-
-        ADD_FAILURE() << "no control named " << name;
-        throw std::runtime_error ("missing control");
-    }
+    using paneltest::control;
 
     bool holdsAboutPanel (juce::Component& component)
     {

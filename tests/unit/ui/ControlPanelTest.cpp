@@ -1,4 +1,5 @@
 #include "ControlPanel.h"
+#include "PanelControls.h"
 #include "VelthornAssets.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,9 @@
 
 namespace
 {
+    using paneltest::knobs;
+    using paneltest::switches;
+
     // Writes down every call, so the tests can see what a host is told.
     struct RecordingHost final : public PanelHost
     {
@@ -25,17 +29,9 @@ namespace
     class ControlPanelTest : public ::testing::Test
     {
     protected:
-        template <typename Control>
-        Control& control (const juce::String& name)
-        {
-            for (auto* child : panel.getChildren())
-                if (child->getName() == name)
-                    if (auto* typed = dynamic_cast<Control*> (child))
-                        return *typed;
 
-            ADD_FAILURE() << "no control named " << name;
-            throw std::runtime_error ("missing control");
-        }
+        template <typename Control>
+        Control& control (const juce::String& name) { return paneltest::control<Control> (panel, name); }
 
         AudioMidiHandler& engine() { return audioMidiHandler; }
 
@@ -62,34 +58,6 @@ namespace
         { "ampButton", 215, 430, 30, 60 },         { "delButton", 315, 430, 30, 60 },
         { "mastButton", 415, 430, 30, 60 },        { "wahButton", 515, 150, 30, 60 },
         { "velthorn.audio", 634, 572, 168, 24 },   { "fileButton", 0, 2, 48, 24 },
-    };
-
-    struct KnobIndex
-    {
-        const char* name;
-        int index;
-        std::atomic<float> AudioMidiHandler::* member;
-    };
-
-    const KnobIndex knobs[] = {
-        { "distGainSlider", 7, &AudioMidiHandler::distGain }, { "ampDrvSlider", 10, &AudioMidiHandler::ampDrv },
-        { "delAmSlider", 1, &AudioMidiHandler::delAm },       { "mastSlider", 15, &AudioMidiHandler::mast },
-        { "distFreqSlider", 8, &AudioMidiHandler::distFreq }, { "ampLoSlider", 11, &AudioMidiHandler::ampLo },
-        { "delTmeSlider", 0, &AudioMidiHandler::delTme },     { "ampMidSlider", 12, &AudioMidiHandler::ampMid },
-        { "ampHiSlider", 13, &AudioMidiHandler::ampHi },      { "wahFreqSlider", 3, &AudioMidiHandler::wahFreq },
-        { "wahResSlider", 4, &AudioMidiHandler::wahRes },     { "wahGainSlider", 5, &AudioMidiHandler::wahGain },
-    };
-
-    struct SwitchIndex
-    {
-        const char* name;
-        std::atomic<int32_t> AudioMidiHandler::* member;
-    };
-
-    const SwitchIndex switches[] = {
-        { "distButton", &AudioMidiHandler::distOn }, { "ampButton", &AudioMidiHandler::ampOn },
-        { "delButton", &AudioMidiHandler::delOn },   { "mastButton", &AudioMidiHandler::mastOn },
-        { "wahButton", &AudioMidiHandler::wahOn },
     };
 }
 
