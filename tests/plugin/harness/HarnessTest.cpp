@@ -156,12 +156,11 @@ namespace
             EXPECT_EQ (restored.get (info.id), original.get (info.id)) << info.id;
     }
 
-    // Disabled: the first opening stops the process with an X BadAtom error
-    // (X_ChangeProperty, atom 0) for both formats under Xvfb; not yet
-    // understood whether the harness or the plugin's editor is at fault.
-    TEST (HarnessEditorTest, DISABLED_Vst3EditorOpensAndClosesTwentyTimes)
+    // The editor as a host opens it: a window of its own on the desktop,
+    // twenty times over, and the plugin still sounds right afterwards.
+    TEST_P (HarnessFormatTest, EditorOpensAndClosesTwentyTimes)
     {
-        harness::HostedPlugin plugin (Format::vst3, 48000.0, largestBlock);
+        harness::HostedPlugin plugin (GetParam(), 48000.0, largestBlock);
         ASSERT_TRUE (plugin.instance().hasEditor());
 
         for (int round = 0; round < 20; ++round)
