@@ -26,14 +26,14 @@ run: build
 test: build
 	cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" ctest --output-on-failure -j $(JOBS)
 
-# The unit, renderer and engine tests again under AddressSanitizer with
+# The unit, renderer, engine and plugin-thread tests again under AddressSanitizer with
 # UndefinedBehaviorSanitizer, then under ThreadSanitizer (the CMake presets
 # asan and tsan). Only what those tests need is built; the end-to-end tests
 # drive the Release app and stay in `make test`. Any sanitizer report fails
 # the test it happens in. The race stress test runs longer here. Then the
 # fuzzers run, each for a bounded time.
 SANITIZE_TARGETS = velthorn_dsp_tests velthorn_engine_tests velthorn_engine_allocation_tests \
-                   velthorn_assets_tests velthorn_ui_widget_tests velthorn_control_panel_tests velthorn_main_panel_tests \
+                   velthorn_assets_tests velthorn_ui_widget_tests velthorn_control_panel_tests velthorn_main_panel_tests velthorn_plugin_thread_tests \
                    velthorn_render_tests
 # Tests of targets not built here (the end-to-end ones) show up as *_NOT_BUILT;
 # the artwork determinism check runs the generator, which is not our code's risk.
