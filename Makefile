@@ -23,8 +23,11 @@ run: build
 
 # The in-process interface tests open real dialogs, so the whole suite runs
 # on a virtual display of its own; the end-to-end tests start theirs anyway.
+# The JACK servers of the end-to-end tests get a /dev/shm of their own where
+# that is allowed (see the script).
 test: build
-	cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && $(CURDIR)/scripts/with-private-shm.sh \
+		xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" ctest --output-on-failure -j $(JOBS)
 
 # The unit, renderer, engine and plugin-thread tests again under AddressSanitizer with
 # UndefinedBehaviorSanitizer, then under ThreadSanitizer (the CMake presets

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <tuple>
+#include <unistd.h>
 
 namespace
 {
@@ -34,8 +35,11 @@ namespace
 
     juce::File scratchFolder (const std::string& name)
     {
+        // CTest runs each case in a process of its own, two at a time: a
+        // clock reading alone can name two folders alike.
         auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                          .getChildFile ("velthorn-harness-" + juce::String (juce::Time::currentTimeMillis()) + "-" + name);
+                          .getChildFile ("velthorn-harness-" + juce::String (::getpid()) + "-" + name)
+                          .getNonexistentSibling();
         folder.createDirectory();
         return folder;
     }
