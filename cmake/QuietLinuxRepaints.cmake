@@ -87,32 +87,10 @@ _quiet_replace(
         std::function<void()> callback;
     };")
 
-# The refresh-rate timer's X calls also flushed Xlib's output buffer a
-# hundred times a second, which the framework came to rely on: a window
-# unmapped, moved or painted was only sent to the server by the next such
-# call. The dispatch flushes instead, and every request of the window to the
-# server schedules one.
 _quiet_replace(
 "    LinuxVBlankManager vBlankManager { [this]() { onVBlank(); } };"
 "    LinuxVBlankManager vBlankManager { [this]() { onVBlank(); } };
-    LinuxRepaintDispatcher repaintDispatcher { [this]()
-    {
-        if (repainter != nullptr)
-            repainter->dispatchDeferredRepaints();
-
-        XWindowSystemUtilities::ScopedXLock xLock;
-        X11Symbols::getInstance()->xFlush (XWindowSystem::getInstance()->getDisplay());
-    } };")
-
-foreach(_quiet_request
-        "    void setBounds (const Rectangle<int>& newBounds, bool isNowFullScreen) override\n    {\n"
-        "    void setVisible (bool shouldBeVisible) override\n    {\n"
-        "    void setMinimised (bool shouldBeMinimised) override\n    {\n"
-        "    void toFront (bool makeActive) override\n    {\n"
-        "    void toBehind (ComponentPeer* other) override\n    {\n"
-        "    void grabFocus() override\n    {\n")
-    _quiet_replace("${_quiet_request}" "${_quiet_request}        repaintDispatcher.triggerAsyncUpdate();\n\n")
-endforeach()
+    LinuxRepaintDispatcher repaintDispatcher { [this]() { if (repainter != nullptr) repainter->dispatchDeferredRepaints(); } };")
 
 # Written through configure_file so an unchanged result keeps its time stamp
 # and does not rebuild the module at every configuration.
