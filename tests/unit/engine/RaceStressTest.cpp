@@ -95,11 +95,14 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
     std::thread midi ([&]
     {
         start.arriveAndWait();
-        for (int i = 0; running.load(); ++i)
+        // Unsigned, so a long run wraps the counter instead of overflowing it.
+        for (unsigned i = 0; running.load(); ++i)
         {
-            engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1 + i % 16, i % 10, (i * 37) % 128));
+            const auto at = [i] (unsigned n) { return static_cast<int> (i % n); };
+            engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1 + at (16), at (10),
+                                                                                           static_cast<int> ((i % 128u) * 37u % 128u)));
             // The panel writes too, as a dragged knob does.
-            engine.setParameter (i % 18, static_cast<float> (i % 101) / 100.0f);
+            engine.setParameter (at (18), static_cast<float> (at (101)) / 100.0f);
             ++midiMessages;
         }
     });
