@@ -9,6 +9,8 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
     libpng libjpeg flac vorbis vorbisfile vorbisenc ogg zlib)
 
+include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
+
 add_library(velthorn_juce STATIC)
 
 # The fuzzing build needs no window: the engine and the file readers only.

@@ -42,11 +42,7 @@ namespace
     {
     };
 
-    // Disabled while the framework's window code still runs its refresh-rate
-    // timer (100 Hz under Xvfb) for every window: a build of that code without
-    // the timer met this bound, but left X input events waiting in Xlib's
-    // queue, so clicks and keys were sometimes not handled at all.
-    TEST_F (QuietAtRestTest, DISABLED_TimerAndMessageThreadsWakeRarelyWhileTheWindowShowsAMovingMeter)
+    TEST_F (QuietAtRestTest, TimerAndMessageThreadsWakeRarelyWhileTheWindowShowsAMovingMeter)
     {
         launchAppOnJack();
         auto& app = launchedApp();
