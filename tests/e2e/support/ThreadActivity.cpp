@@ -37,6 +37,14 @@ namespace e2e
                 ++found;
             }
 
+            std::ifstream schedstat (task / "schedstat");
+            long long runNanoseconds = 0;
+            if (schedstat >> runNanoseconds)
+            {
+                counters.cpuNanoseconds = runNanoseconds;
+                return found == 2;
+            }
+
             // stat: "tid (name) state ..."; the name may hold spaces and
             // brackets, so fields are counted from the last ')'. utime and
             // stime are fields 14 and 15, i.e. the 12th and 13th after it.
@@ -57,7 +65,8 @@ namespace e2e
                 if (i == 13) stime = std::stoll (field);
             }
 
-            counters.cpuTicks = utime + stime;
+            const double ticksPerSecond = static_cast<double> (::sysconf (_SC_CLK_TCK));
+            counters.cpuNanoseconds = static_cast<long long> (static_cast<double> (utime + stime) * 1e9 / ticksPerSecond);
             return found == 2;
         }
     }
@@ -90,8 +99,6 @@ namespace e2e
                                                double seconds)
     {
         std::map<pid_t, ThreadRates> rates;
-        const double ticksPerSecond = static_cast<double> (::sysconf (_SC_CLK_TCK));
-
         for (const auto& [tid, end] : after)
         {
             const auto start = before.find (tid);
@@ -104,7 +111,7 @@ namespace e2e
             const auto involuntary = end.involuntarySwitches - start->second.involuntarySwitches;
             r.wakeUpsPerSecond = static_cast<double> (voluntary + involuntary) / seconds;
             r.voluntaryPerSecond = static_cast<double> (voluntary) / seconds;
-            r.cpuPercent = 100.0 * static_cast<double> (end.cpuTicks - start->second.cpuTicks) / ticksPerSecond / seconds;
+            r.cpuPercent = 100.0 * static_cast<double> (end.cpuNanoseconds - start->second.cpuNanoseconds) / 1e9 / seconds;
             rates[tid] = r;
         }
 

@@ -7,13 +7,17 @@
 namespace e2e
 {
     // What the kernel counts for one thread of a process, read from
-    // /proc/<pid>/task/<tid>/{comm,status,stat}.
+    // /proc/<pid>/task/<tid>/{comm,status,schedstat,stat}.
     struct ThreadCounters final
     {
         std::string name;                  // comm: the thread's name, as the framework set it
         long long voluntarySwitches = 0;   // it blocked, and something woke it up again
         long long involuntarySwitches = 0; // the scheduler took the CPU from it while it ran
-        long long cpuTicks = 0;            // user + system time, in clock ticks
+        // Time on a CPU in nanoseconds, as the scheduler accounts it
+        // (schedstat). Where the kernel does not offer that, user + system
+        // time from stat, which is sampled at the clock tick: a thread that
+        // runs in short bursts, like an audio callback, is charged by luck.
+        long long cpuNanoseconds = 0;
     };
 
     // The threads of one process at one moment, by thread id. The process's
