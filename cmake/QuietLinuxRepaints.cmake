@@ -13,32 +13,12 @@
 # are switched off in that copy (JUCE_USE_XSHM=0): their completion
 # events made a painted window wait for a later timer tick, which no longer
 # comes; a plain XPutImage of the few small areas a panel repaints is cheap.
-#
-# Every replacement must find its text exactly once; a framework update that
-# moves it stops the configuration here instead of building something else.
 
-set(_quiet_module "${JUCE_MODULES_DIR}/juce_gui_basics")
-set(_quiet_copy_root "${CMAKE_BINARY_DIR}/juce-quiet-repaints")
-set(_quiet_copy "${_quiet_copy_root}/juce_gui_basics")
-set(_quiet_file "native/juce_linux_Windowing.cpp")
-
-file(COPY "${_quiet_module}" DESTINATION "${_quiet_copy_root}"
-     PATTERN "juce_linux_Windowing.cpp" EXCLUDE)
-
-file(READ "${_quiet_module}/${_quiet_file}" _quiet_text)
-
-function(_quiet_replace old new)
-    string(FIND "${_quiet_text}" "${old}" first)
-    string(FIND "${_quiet_text}" "${old}" last REVERSE)
-    if(first EQUAL -1 OR NOT first EQUAL last)
-        message(FATAL_ERROR "QuietLinuxRepaints: the text to replace is not in ${_quiet_file} exactly once:\n${old}")
-    endif()
-    string(REPLACE "${old}" "${new}" replaced "${_quiet_text}")
-    set(_quiet_text "${replaced}" PARENT_SCOPE)
-endfunction()
+velthorn_patch_juce_module(juce_gui_basics native/juce_linux_Windowing.cpp)
+velthorn_juce_patch_read(juce_gui_basics native/juce_linux_Windowing.cpp)
 
 # A repaint request schedules one dispatch on the message loop.
-_quiet_replace(
+velthorn_juce_patch_replace(
 "            repainter->repaint (area.getIntersection (bounds.withZeroOrigin()));
     }"
 "        {
@@ -51,7 +31,7 @@ _quiet_replace(
     }")
 
 # The refresh-rate timer only for refresh listeners; it stops when the last goes.
-_quiet_replace(
+velthorn_juce_patch_replace(
 "    void updateVBlankTimer()
     {
 "
@@ -65,7 +45,7 @@ _quiet_replace(
 
 ")
 
-_quiet_replace(
+velthorn_juce_patch_replace(
 "        if (repainter != nullptr)
             repainter->dispatchDeferredRepaints();
     }"
@@ -100,7 +80,7 @@ _quiet_replace(
 # flushing, events already in Xlib's queue are handed to the connection's
 # usual handler, from a message of their own so that a window closed by one
 # of them is not running its own dispatch at the time.
-_quiet_replace(
+velthorn_juce_patch_replace(
 "    LinuxVBlankManager vBlankManager { [this]() { onVBlank(); } };"
 "    LinuxVBlankManager vBlankManager { [this]() { onVBlank(); } };
     LinuxRepaintDispatcher repaintDispatcher { [this]()
@@ -133,7 +113,7 @@ _quiet_replace(
 
 # The connection's handler is reached through the event loop's internal
 # interface, which this module does not otherwise include.
-_quiet_replace(
+velthorn_juce_patch_replace(
 "namespace juce
 {
 
@@ -154,17 +134,10 @@ foreach(_quiet_request
         "    void toFront (bool makeActive) override\n    {\n"
         "    void toBehind (ComponentPeer* other) override\n    {\n"
         "    void grabFocus() override\n    {\n")
-    _quiet_replace("${_quiet_request}" "${_quiet_request}        repaintDispatcher.triggerAsyncUpdate();\n\n")
+    velthorn_juce_patch_replace("${_quiet_request}" "${_quiet_request}        repaintDispatcher.triggerAsyncUpdate();\n\n")
 endforeach()
 
-# Written through configure_file so an unchanged result keeps its time stamp
-# and does not rebuild the module at every configuration.
-file(WRITE "${_quiet_copy_root}/juce_linux_Windowing.cpp.new" "${_quiet_text}")
-configure_file("${_quiet_copy_root}/juce_linux_Windowing.cpp.new" "${_quiet_copy}/${_quiet_file}" COPYONLY)
-
-get_target_property(_quiet_sources juce_gui_basics INTERFACE_SOURCES)
-list(TRANSFORM _quiet_sources REPLACE "^${_quiet_module}/" "${_quiet_copy}/")
-set_property(TARGET juce_gui_basics PROPERTY INTERFACE_SOURCES ${_quiet_sources})
+velthorn_juce_patch_write()
 
 # Only this translation unit uses the setting.
-set_source_files_properties("${_quiet_copy}/juce_gui_basics.cpp" PROPERTIES COMPILE_DEFINITIONS JUCE_USE_XSHM=0)
+set_source_files_properties("${VELTHORN_PATCHED_JUCE_ROOT}/juce_gui_basics/juce_gui_basics.cpp" PROPERTIES COMPILE_DEFINITIONS JUCE_USE_XSHM=0)

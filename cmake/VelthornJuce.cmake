@@ -9,7 +9,9 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
     libpng libjpeg flac vorbis vorbisfile vorbisenc ogg zlib)
 
+include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
 
 add_library(velthorn_juce STATIC)
 

@@ -76,9 +76,13 @@ namespace
             << "the message thread wakes too often:" << describe (rates, pid);
 
         for (const auto& [tid, r] : rates)
+        {
             if (r.name == timerThreadName)
+            {
                 EXPECT_LE (r.voluntaryPerSecond, maximumWakeUpsPerSecond)
                     << "the timer thread wakes too often:" << describe (rates, pid);
+            }
+        }
 
         std::cout << "thread activity over " << seconds << " s:" << describe (rates, pid) << "\n";
     }
