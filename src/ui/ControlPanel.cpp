@@ -13,6 +13,20 @@ namespace
     {
         return juce::ImageFileFormat::loadFrom (data, static_cast<size_t> (size));
     }
+
+    // What lies behind the controls never changes: white, with the background
+    // picture over it. Composed once into an opaque image, a repainted area
+    // (the meter, twenty times a second) is a copy of pixels rather than the
+    // picture blended anew, and nothing behind the panel is painted at all.
+    // A picture that failed to decode leaves the panel white.
+    juce::Image composeBackground (const juce::Image& picture)
+    {
+        juce::Image composed (juce::Image::RGB, 800, 600, false);
+        juce::Graphics g (composed);
+        g.fillAll (juce::Colour (0xffffffff));
+        g.drawImage (picture, 0, 0, 800, 600, 0, 0, picture.getWidth(), picture.getHeight(), false);
+        return composed;
+    }
 }
 
 ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hostToTell)
@@ -23,7 +37,8 @@ ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hos
     wahPedalImage = decode (VelthornAssets::wahPedalStrip_png, VelthornAssets::wahPedalStrip_pngSize);
     switchImage = decode (VelthornAssets::switchStrip_png, VelthornAssets::switchStrip_pngSize);
     meterImage = decode (VelthornAssets::meterStrip_png, VelthornAssets::meterStrip_pngSize);
-    backgroundImage = decode (VelthornAssets::backgroundPicture_png, VelthornAssets::backgroundPicture_pngSize);
+    backgroundImage = composeBackground (decode (VelthornAssets::backgroundPicture_png, VelthornAssets::backgroundPicture_pngSize));
+    setOpaque (true);
 
     auto makeSlider = [this] (const char* name, const juce::Image& strip, int frames)
     {
@@ -137,9 +152,7 @@ ControlPanel::~ControlPanel()
 
 void ControlPanel::paint (juce::Graphics& g)
 {
-    g.fillAll (juce::Colour (0xffffffff));
-    g.drawImage (backgroundImage, 0, 0, 800, 600,
-                 0, 0, backgroundImage.getWidth(), backgroundImage.getHeight(), false);
+    g.drawImageAt (backgroundImage, 0, 0);
 }
 
 void ControlPanel::resized()

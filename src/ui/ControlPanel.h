@@ -52,7 +52,7 @@ private:
     juce::Image smallKnobImage;
     juce::Image wahPedalImage;
     juce::Image switchImage;
-    juce::Image backgroundImage;
+    juce::Image backgroundImage;   // the picture over white, composed once, opaque
     juce::Image meterImage;
 
     // Creation order, which is also the stacking order.
