@@ -500,6 +500,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
     {
         if constexpr (uniform)
         {
+            static_cast<void> (settings);   // read only where the settings vary
             return (slotMask & slot) != 0;
         }
         else
@@ -518,9 +519,15 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
     const auto step = [slotForEvenStage, slotForOddStage] (CachedBiquad& section, double x, int stage) noexcept
     {
         if constexpr (uniform)
+        {
             return section.stepInRun (x, (stage & 1) != 0 ? slotForOddStage : slotForEvenStage);
+        }
         else
+        {
+            static_cast<void> (slotForEvenStage);   // the slots count only in a uniform piece
+            static_cast<void> (slotForOddStage);
             return section.stepInRun (x);
+        }
     };
 
     if (active (0) && runs (wahSlot, t))
