@@ -243,8 +243,15 @@ void ControlPanel::showFileMenu()
     juce::PopupMenu menu;
     host.fillFileMenu (menu);
 
-    if (const int chosen = menu.show(); chosen != 0)
-        host.fileMenuItemChosen (chosen);
+    // Not a modal loop of its own: inside a plugin host that would stop the
+    // host's window while the menu is open. The choice arrives once the menu
+    // has closed, unless the panel went first.
+    menu.showMenuAsync (juce::PopupMenu::Options(),
+                        [panel = juce::Component::SafePointer<ControlPanel> (this)] (int chosen)
+                        {
+                            if (panel != nullptr && chosen != 0)
+                                panel->host.fileMenuItemChosen (chosen);
+                        });
 }
 
 void ControlPanel::stopDisplayUpdates()

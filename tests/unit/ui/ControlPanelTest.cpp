@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace
@@ -257,4 +258,43 @@ TEST_F (ControlPanelTest, DraggingAKnobIsOneGesture)
     EXPECT_EQ (host.calls[host.calls.size() - 1], "end 15");
     for (int i = 1; i < host.calls.size() - 1; ++i)
         EXPECT_TRUE (host.calls[i].startsWith ("change 15 ")) << host.calls[i];
+}
+
+TEST_F (ControlPanelTest, TheFileMenuLeavesTheMessageLoopRunningAndTellsTheHostTheChoice)
+{
+    // A menu with a modal loop of its own would hold the click's dispatch
+    // (and, in a plugin, the host's window) until it closed. Should it, this
+    // closes it after a while, so the test fails instead of hanging.
+    struct MenuCloser final : juce::Timer
+    {
+        MenuCloser() { startTimer (10000); }
+        ~MenuCloser() override { stopTimer(); }
+        void timerCallback() override
+        {
+            stopTimer();
+            juce::PopupMenu::dismissAllActiveMenus();
+        }
+    } closer;
+
+    panel.stopDisplayUpdates();
+    auto runLoopUntil = [] (const std::function<bool()>& condition)
+    {
+        const auto deadline = juce::Time::getMillisecondCounter() + 5000;
+        while (! condition() && juce::Time::getMillisecondCounter() < deadline)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+        return condition();
+    };
+
+    control<juce::TextButton> ("fileButton").triggerClick();
+    juce::Component* menu = nullptr;
+    ASSERT_TRUE (runLoopUntil ([&] { return (menu = juce::Component::getCurrentlyModalComponent()) != nullptr; }))
+        << "no File menu open while the message loop ran";
+
+    // The keys a player would press: down to the first item, then return.
+    menu->keyPressed (juce::KeyPress (juce::KeyPress::downKey));
+    menu->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+
+    EXPECT_TRUE (runLoopUntil ([&] { return ! host.calls.isEmpty(); }));
+    EXPECT_EQ (host.calls, juce::StringArray ("menu 7"));
+    EXPECT_EQ (juce::Component::getCurrentlyModalComponent(), nullptr);
 }
