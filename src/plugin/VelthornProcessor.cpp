@@ -67,13 +67,22 @@ void VelthornProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::Mi
     const int numSamples = buffer.getNumSamples();
     int done = 0;
 
+    // Each piece starts the engine's peak afresh; the meter shows the whole
+    // block's, as in the app, where a device block is never cut.
+    float blockPeak = 0.0f;
+    const auto runPiece = [&] (int start, int length)
+    {
+        runEngine (engine, buffer, start, length);
+        blockPeak = juce::jmax (blockPeak, engine.peakLevel.load (std::memory_order_relaxed));
+    };
+
     for (const auto event : midi)
     {
         const auto position = juce::jlimit (done, numSamples, event.samplePosition);
 
         if (position > done)
         {
-            runEngine (engine, buffer, done, position - done);
+            runPiece (done, position - done);
             done = position;
         }
 
@@ -84,7 +93,9 @@ void VelthornProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::Mi
         pullEngineChanges();
 
     if (numSamples > done)
-        runEngine (engine, buffer, done, numSamples - done);
+        runPiece (done, numSamples - done);
+
+    engine.peakLevel.store (blockPeak, std::memory_order_relaxed);
 }
 
 void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)

@@ -233,3 +233,19 @@ TEST (PluginInstances, TwoInstancesDoNotAffectEachOther)
         EXPECT_EQ (first->getHostParameters().engineValue (position), first->getHostParameters().defaultValue (position))
             << Table::entries()[static_cast<size_t> (position)].id;
 }
+
+TEST (PluginMidi, TheMeterShowsTheLoudestSampleOfABlockThatMidiCuts)
+{
+    auto processor = makeProcessor (1, 1, rate, 512);
+    // The master off: the output is the input, so the loudest sample is known.
+    setFromHost (*processor, Table::positionForId ("mastOn"), 0.0f);
+
+    Channels input { std::vector<float> (512, 0.1f) };
+    input[0][10] = 0.9f;
+    // A controller that is not ours still cuts the block where it lands.
+    const std::vector<TimedEvent> events { { 300, juce::MidiMessage::controllerEvent (1, 20, 64) } };
+
+    run (*processor, input, 1, { 512 }, events);
+
+    EXPECT_EQ (processor->getEngine().peakLevel.load(), 0.9f);
+}
