@@ -114,11 +114,16 @@ namespace
     {
         WavFormatInfo info;
 
-        if (! WavFormatInfo::read (stream, info))
-            return {};   // the reader gives the generic message
+        const bool hasFormat = WavFormatInfo::read (stream, info);
 
+        // Checked first: the framework's reader allocates and walks what such
+        // a chunk's size says (a 'smpl' chunk claiming a gigabyte of loops
+        // keeps it busy for minutes), format chunk or not.
         if (! info.chunkPastEnd.empty())
             return "is damaged: its '" + info.chunkPastEnd + "' chunk runs past the end of the file";
+
+        if (! hasFormat)
+            return {};   // the reader gives the generic message
 
         if (auto problem = channelProblem (info.channels); ! problem.empty())
             return problem;

@@ -85,6 +85,8 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
 
     if (foundFormat)
         result = info;
+    else
+        result.chunkPastEnd = info.chunkPastEnd;   // a chunk whose size hid the format chunk
 
     return foundFormat;
 }

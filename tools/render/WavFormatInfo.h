@@ -21,6 +21,7 @@ struct WavFormatInfo final
     std::string chunkPastEnd;         // the name of a chunk (not the audio) that runs past the end
 
     // Any one thread. Reads `stream` from its start; false when it holds no
-    // WAVE file or no format chunk.
+    // WAVE file or no format chunk (chunkPastEnd is then still set when a
+    // chunk's size ran past the end, which may be what hid the format).
     static bool read (juce::InputStream& stream, WavFormatInfo& result);
 };
