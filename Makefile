@@ -3,6 +3,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+BENCH_APP_ARGS ?=
 PREFIX ?= /usr/local
 
 .PHONY: all deps configure build run test test-sanitize bench bench-app artwork fuzz install uninstall package clean
@@ -71,7 +72,7 @@ bench: deps
 bench-app: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DVELTHORN_BUILD_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target velthorn_app_bench
-	$(BUILD_DIR)/bench/velthorn_app_bench $(BUILD_DIR)/bench/velthorn_passthrough
+	$(BUILD_DIR)/bench/velthorn_app_bench $(BUILD_DIR)/bench/velthorn_passthrough $(BENCH_APP_ARGS)
 
 # Redraws the seven pictures into src/assets/; the next build embeds them.
 artwork: configure

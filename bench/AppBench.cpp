@@ -7,7 +7,11 @@
 // with whatever else the machine does; the two processes share that, so the
 // ratio is the figure to watch.
 //
-// Usage: velthorn_app_bench <path of velthorn_passthrough> [seconds]
+// With "silence" the feeder plays silence instead: the meter rests and the
+// window draws nothing, which shows the cost of what always runs (the effect
+// chain, the display updates) apart from drawing a moving meter.
+//
+// Usage: velthorn_app_bench <path of velthorn_passthrough> [seconds] [silence]
 
 #include "JackClient.h"
 #include "JackPlayRecord.h"
@@ -57,7 +61,7 @@ namespace
         return totals;
     }
 
-    int run (const std::string& passThroughPath, int seconds)
+    int run (const std::string& passThroughPath, int seconds, bool silence)
     {
         const e2e::TempDirectory work ("velthorn-bench-app-");
         const auto logs = work.path() / "logs";
@@ -88,7 +92,10 @@ namespace
         observer->connect (passThroughName + ":out_2", "system:playback_2");
 
         const auto frames = static_cast<size_t> (e2e::JackServer::sampleRate) * static_cast<size_t> (seconds + 30);
-        e2e::JackPlayRecord feeder (jack, e2e::makeTestSignal (frames, e2e::JackServer::sampleRate), 1);
+        e2e::JackPlayRecord feeder (jack,
+                                    silence ? e2e::StereoBuffer::silence (frames)
+                                            : e2e::makeTestSignal (frames, e2e::JackServer::sampleRate),
+                                    1);
         feeder.playInto (e2e::VelthornApp::jackPort ("in_1"), e2e::VelthornApp::jackPort ("in_2"));
         feeder.playInto (passThroughName + ":in_1", passThroughName + ":in_2");
         feeder.makePlayerTheOnlySourceOf (e2e::VelthornApp::jackPort ("in_1"));
@@ -107,8 +114,9 @@ namespace
         const auto passAfter = e2e::readThreadCounters (passPid);
         const double elapsed = std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
 
-        std::printf ("Velthorn and a pass-through JACK client, %d Hz, %d frames, window shown, test signal in, %.1f s\n",
-                     e2e::JackServer::sampleRate, e2e::JackServer::periodFrames, elapsed);
+        std::printf ("Velthorn and a pass-through JACK client, %d Hz, %d frames, window shown, %s in, %.1f s\n",
+                     e2e::JackServer::sampleRate, e2e::JackServer::periodFrames, silence ? "silence" : "test signal",
+                     elapsed);
 
         const auto appTotals = print ("Velthorn", e2e::ratesBetween (appBefore, appAfter, elapsed), appPid);
         const auto passTotals = print ("pass-through", e2e::ratesBetween (passBefore, passAfter, elapsed), passPid);
@@ -123,15 +131,15 @@ namespace
 
 int main (int argc, char** argv)
 {
-    if (argc < 2)
+    if (argc < 2 || argc > 4 || (argc == 4 && std::string (argv[3]) != "silence"))
     {
-        std::fprintf (stderr, "usage: %s <velthorn_passthrough> [seconds]\n", argv[0]);
+        std::fprintf (stderr, "usage: %s <velthorn_passthrough> [seconds] [silence]\n", argv[0]);
         return 2;
     }
 
     try
     {
-        return run (argv[1], argc > 2 ? std::stoi (argv[2]) : 10);
+        return run (argv[1], argc > 2 ? std::stoi (argv[2]) : 10, argc == 4);
     }
     catch (const std::exception& e)
     {

@@ -1,5 +1,6 @@
 #include "ControlPanel.h"
 
+#include "QuietValueSource.h"
 #include "VelthornAssets.h"
 
 namespace
@@ -69,8 +70,11 @@ ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hos
 
     // The meter is display only: it goes up to 1.33 so a hot signal shows its
     // last frame, and ten million pixels of drag for its range keep the mouse
-    // from moving it. It has no listener.
+    // from moving it. It has no listener. Its value changes with nearly every
+    // display update, so it is kept where a change posts no message.
     outputLevelSlider = std::make_unique<FilmstripSlider> ("outputLevelSlider");
+    outputLevelSlider->getValueObject().referTo (
+        juce::Value (new QuietValueSource (outputLevelSlider->getValueObject().getValue())));
     addAndMakeVisible (*outputLevelSlider);
     outputLevelSlider->setRange (0.0, 1.33, 0.01);
     outputLevelSlider->setSliderStyle (juce::Slider::RotaryHorizontalDrag);

@@ -223,6 +223,41 @@ TEST_F (ControlPanelTest, AHotPeakShowsTheMetersLastFrame)
     EXPECT_FALSE (drawnFrameMatches (0)) << "frames must differ for this test to mean anything";
 }
 
+TEST_F (ControlPanelTest, AMovingMeterPostsNoMessage)
+{
+    // The framework's value source would queue a message for every new
+    // level, twenty a second, only for the meter to hear its own value back.
+    // A listener on the meter's value hears of such a message; one posted
+    // after the changes arrives after any of them.
+    struct Counter final : public juce::Value::Listener
+    {
+        void valueChanged (juce::Value&) override { ++heard; }
+        int heard = 0;
+    } counter;
+
+    auto& meter = control<FilmstripSlider> ("outputLevelSlider");
+    juce::Value watched;
+    watched.referTo (meter.getValueObject());
+    watched.addListener (&counter);
+
+    for (const float peak : { 0.25f, 0.5f, 1.0f })
+    {
+        engine().peakLevel.store (peak);
+        panel.showEngineValues();
+        EXPECT_EQ (meter.getValue(), static_cast<double> (peak));
+    }
+
+    bool lastMessageArrived = false;
+    juce::MessageManager::callAsync ([&] { lastMessageArrived = true; });
+    const auto deadline = juce::Time::getMillisecondCounter() + 5000;
+    while (! lastMessageArrived && juce::Time::getMillisecondCounter() < deadline)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+
+    ASSERT_TRUE (lastMessageArrived);
+    EXPECT_EQ (counter.heard, 0);
+    watched.removeListener (&counter);
+}
+
 TEST_F (ControlPanelTest, TheMeterTalksToNobody)
 {
     auto& meter = control<FilmstripSlider> ("outputLevelSlider");
