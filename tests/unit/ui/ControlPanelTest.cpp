@@ -27,6 +27,16 @@ namespace
         juce::StringArray calls;
     };
 
+    // Runs the message loop until the condition holds, for five seconds at
+    // most, and says whether it came to hold.
+    bool runLoopUntil (const std::function<bool()>& condition)
+    {
+        const auto deadline = juce::Time::getMillisecondCounter() + 5000;
+        while (! condition() && juce::Time::getMillisecondCounter() < deadline)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+        return condition();
+    }
+
     class ControlPanelTest : public ::testing::Test
     {
     protected:
@@ -157,10 +167,7 @@ TEST_F (ControlPanelTest, ClickingASwitchIsAGestureWithItsNewState)
         const bool before = button.getToggleState();
         // The framework posts the click to the message loop: run it until the click lands.
         button.triggerClick();
-        const auto deadline = juce::Time::getMillisecondCounter() + 5000;
-        while (button.getToggleState() == before && juce::Time::getMillisecondCounter() < deadline)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
-        EXPECT_NE (button.getToggleState(), before) << name;
+        EXPECT_TRUE (runLoopUntil ([&] { return button.getToggleState() != before; })) << name;
 
         const juce::String i (index);
         EXPECT_EQ (host.calls, juce::StringArray ("begin " + i, "change " + i + (before ? " 0" : " 1"), "end " + i))
@@ -249,11 +256,7 @@ TEST_F (ControlPanelTest, AMovingMeterPostsNoMessage)
 
     bool lastMessageArrived = false;
     juce::MessageManager::callAsync ([&] { lastMessageArrived = true; });
-    const auto deadline = juce::Time::getMillisecondCounter() + 5000;
-    while (! lastMessageArrived && juce::Time::getMillisecondCounter() < deadline)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
-
-    ASSERT_TRUE (lastMessageArrived);
+    ASSERT_TRUE (runLoopUntil ([&] { return lastMessageArrived; }));
     EXPECT_EQ (counter.heard, 0);
     watched.removeListener (&counter);
 }
@@ -312,14 +315,6 @@ TEST_F (ControlPanelTest, TheFileMenuLeavesTheMessageLoopRunningAndTellsTheHostT
     } closer;
 
     panel.stopDisplayUpdates();
-    auto runLoopUntil = [] (const std::function<bool()>& condition)
-    {
-        const auto deadline = juce::Time::getMillisecondCounter() + 5000;
-        while (! condition() && juce::Time::getMillisecondCounter() < deadline)
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
-        return condition();
-    };
-
     // The click as the button delivers it. A menu with a loop of its own
     // returns from here only once it has closed; otherwise it is open now,
     // before the menu's own timers (which close a menu of an application
