@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config git
+    build-essential cmake pkg-config git ccache
     juce-modules-source
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
