@@ -1,5 +1,97 @@
 #include "InterruptCleanup.h"
 
+#if defined (_WIN32)
+
+#include "WindowsText.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Windows has no signals: Ctrl+C, Ctrl+Break and closing the console reach
+// a console program as calls of its control handler, each on a thread of its
+// own while the program goes on. So the handler and everything that changes
+// what it would remove share one lock, and a handler that got it never gives
+// it back: it removes the file and ends the process where it stands.
+namespace
+{
+    // Recursive: the file is armed while the handler is held back.
+    CRITICAL_SECTION section;
+
+    CRITICAL_SECTION& lock()
+    {
+        [[maybe_unused]] static const bool initialised = []
+        {
+            ::InitializeCriticalSection (&section);
+            return true;
+        }();
+
+        return section;
+    }
+
+    std::wstring& armedPath()
+    {
+        static std::wstring path;
+        return path;
+    }
+
+    bool isArmed = false;
+
+    BOOL WINAPI removeArmedFileAndExit (DWORD)
+    {
+        ::EnterCriticalSection (&lock());
+
+        // The file is open for writing on the main thread, with deletion
+        // shared: it goes as soon as the process has ended.
+        if (isArmed)
+            ::DeleteFileW (armedPath().c_str());
+
+        // Straight to the handle: the C library's stream may be locked by
+        // the main thread, which is never coming back for it.
+        static const char message[] = "velthorn-render: interrupted, no output written\n";
+        DWORD written = 0;
+        ::WriteFile (::GetStdHandle (STD_ERROR_HANDLE), message, sizeof (message) - 1, &written, nullptr);
+
+        // What the system's own handler ends a process with on Ctrl+C,
+        // without running the C library's exit code behind the main thread.
+        ::TerminateProcess (::GetCurrentProcess(), static_cast<UINT> (STATUS_CONTROL_C_EXIT));
+        return TRUE;
+    }
+}
+
+void InterruptCleanup::install()
+{
+    lock();
+    ::SetConsoleCtrlHandler (removeArmedFileAndExit, TRUE);
+}
+
+void InterruptCleanup::arm (const char* path)
+{
+    ::EnterCriticalSection (&lock());
+    isArmed = path != nullptr;
+    armedPath() = path != nullptr ? WindowsText::widen (path) : std::wstring();
+    ::LeaveCriticalSection (&lock());
+}
+
+void InterruptCleanup::disarm()
+{
+    ::EnterCriticalSection (&lock());
+    isArmed = false;
+    ::LeaveCriticalSection (&lock());
+}
+
+void InterruptCleanup::holdSignals()
+{
+    ::EnterCriticalSection (&lock());
+}
+
+void InterruptCleanup::releaseSignals()
+{
+    ::LeaveCriticalSection (&lock());
+}
+
+#else
+
 #include <climits>
 #include <csignal>
 #include <atomic>
@@ -117,3 +209,5 @@ void InterruptCleanup::releaseSignals()
     const auto set = handledSignalSet();
     ::sigprocmask (SIG_UNBLOCK, &set, nullptr);
 }
+
+#endif

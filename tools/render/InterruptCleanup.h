@@ -5,6 +5,9 @@
 // then dies of the same signal, so a shell sees the usual status. The file
 // size limit's signal is ignored instead, so a write past `ulimit -f` fails
 // with EFBIG and is reported like any other write error.
+//
+// On Windows the same goes for Ctrl+C, Ctrl+Break and closing the console;
+// the process then ends with the status Ctrl+C gives (STATUS_CONTROL_C_EXIT).
 class InterruptCleanup final
 {
 public:
@@ -17,8 +20,9 @@ public:
     // Main thread. A signal removes nothing any more.
     static void disarm();
 
-    // Main thread. Holds the signals back until releaseSignals(), so that a
-    // file can be created and armed with no gap for a signal to slip into.
+    // Main thread. Holds the signals (on Windows, the console's control
+    // events) back until releaseSignals(), so that a file can be created and
+    // armed with no gap for one to slip into.
     static void holdSignals();
     static void releaseSignals();
 
