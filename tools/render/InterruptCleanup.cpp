@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <io.h>
 #include <string>
 
 // Windows has no signals: Ctrl+C, Ctrl+Break and closing the console reach
@@ -35,20 +36,30 @@ namespace
         return path;
     }
 
+    HANDLE armedHandle = INVALID_HANDLE_VALUE;
     bool isArmed = false;
 
     BOOL WINAPI removeArmedFileAndExit (DWORD)
     {
         ::EnterCriticalSection (&lock());
 
-        // The file is open for writing on the main thread, with deletion
-        // shared: it goes as soon as the process has ended.
+        // The file is open on the main thread, with deletion shared: marked
+        // for deletion, it goes when its last handle closes. That one is
+        // closed here rather than by the end of the process, so the file is
+        // gone before anyone can see the process has ended. (The main
+        // thread's writes to it may fail from now on; it is not coming back.)
         if (isArmed)
+        {
             ::DeleteFileW (armedPath().c_str());
 
+            if (armedHandle != INVALID_HANDLE_VALUE)
+                ::CloseHandle (armedHandle);
+        }
+
         // Straight to the handle: the C library's stream may be locked by
-        // the main thread, which is never coming back for it.
-        static const char message[] = "velthorn-render: interrupted, no output written\n";
+        // the main thread, which is never coming back for it. The line ends
+        // as the C library ends a line of text here.
+        static const char message[] = "velthorn-render: interrupted, no output written\r\n";
         DWORD written = 0;
         ::WriteFile (::GetStdHandle (STD_ERROR_HANDLE), message, sizeof (message) - 1, &written, nullptr);
 
@@ -65,11 +76,12 @@ void InterruptCleanup::install()
     ::SetConsoleCtrlHandler (removeArmedFileAndExit, TRUE);
 }
 
-void InterruptCleanup::arm (const char* path)
+void InterruptCleanup::arm (const char* path, int fd)
 {
     ::EnterCriticalSection (&lock());
     isArmed = path != nullptr;
     armedPath() = path != nullptr ? WindowsText::widen (path) : std::wstring();
+    armedHandle = fd >= 0 ? reinterpret_cast<HANDLE> (::_get_osfhandle (fd)) : INVALID_HANDLE_VALUE;
     ::LeaveCriticalSection (&lock());
 }
 
@@ -180,7 +192,7 @@ void InterruptCleanup::install()
     });
 }
 
-void InterruptCleanup::arm (const char* path)
+void InterruptCleanup::arm (const char* path, int)
 {
     disarm();
 

@@ -14,8 +14,10 @@ public:
     // Main thread, once, before any output file exists.
     static void install();
 
-    // Main thread. From now on a signal removes the file at `path`.
-    static void arm (const char* path);
+    // Main thread. From now on a signal removes the file at `path`, which
+    // is open as `fd` (Windows removes an open file only once it is closed,
+    // so the file is closed there first).
+    static void arm (const char* path, int fd);
 
     // Main thread. A signal removes nothing any more.
     static void disarm();

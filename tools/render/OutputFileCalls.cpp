@@ -126,15 +126,23 @@ std::string OutputFileCalls::join (const std::string& directory, const std::stri
 
 size_t OutputFileCalls::maximumNameLength (const std::string& directory)
 {
-    wchar_t root[MAX_PATH + 1] = {};
+    // Asked of the folder itself, and only for the length: the volume's
+    // label and serial number are not needed (reading them may fail).
     DWORD longest = 0;
+    const auto handle = ::CreateFileW (WindowsText::widen (directory).c_str(), 0,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 
-    if (::GetVolumePathNameW (WindowsText::widen (directory).c_str(), root, MAX_PATH)
-        && ::GetVolumeInformationW (root, nullptr, 0, nullptr, &longest, nullptr, nullptr, 0)
-        && longest > 0)
-        return longest;
+    if (handle != INVALID_HANDLE_VALUE)
+    {
+        if (! ::GetVolumeInformationByHandleW (handle, nullptr, 0, nullptr, &longest, nullptr, nullptr, 0))
+            longest = 0;
 
-    return 255;
+        ::CloseHandle (handle);
+    }
+
+    // In UTF-16 units, which a name never has more of than bytes.
+    return longest > 0 ? longest : 255;
 }
 
 OutputFileCalls::Link OutputFileCalls::resolveLink (const std::string& path, std::string& target)

@@ -75,7 +75,7 @@ PendingOutputFile::PendingOutputFile (int fileDescriptor, std::string temporary,
       shownName (std::move (shown)),
       mode (modeToUse)
 {
-    InterruptCleanup::arm (tempPath.c_str());
+    InterruptCleanup::arm (tempPath.c_str(), fd);
 }
 
 PendingOutputFile::~PendingOutputFile()
