@@ -8,11 +8,29 @@
 add_compile_definitions(_FILE_OFFSET_BITS=64)
 add_link_options($<$<CONFIG:Release>:-s>)
 
-# velthorn-render.exe
-add_subdirectory(src/engine)
-add_subdirectory(tools/render)
+include(cmake/WindowsAudioDevices.cmake)
 
-# Still to come here, each beside its Linux build:
-#   Velthorn.exe          src/assets, src/ui, src/app (with the icon resource IDI_ICON1)
-#   Velthorn.vst3         src/plugin
-#   installer and zip     packaging/windows
+# Where packaging/windows makes the icon and the version header that
+# Velthorn.exe's resources (packaging/windows/Velthorn.rc) take in.
+set(VELTHORN_WINDOWS_RESOURCE_DIR ${CMAKE_BINARY_DIR}/packaging/windows/resources)
+set(VELTHORN_WINDOWS_ICON ${VELTHORN_WINDOWS_RESOURCE_DIR}/Velthorn.ico)
+
+# Velthorn.exe (with the icon resource IDI_ICON1), velthorn-render.exe and
+# Velthorn.vst3, each beside its Linux build; then the installer and the zip.
+add_subdirectory(src/assets)
+add_subdirectory(src/engine)
+add_subdirectory(src/ui)
+add_subdirectory(src/app)
+add_subdirectory(src/plugin)
+add_subdirectory(tools/render)
+add_subdirectory(packaging/windows)
+
+# Windows programs of the tests under wine (tests/windows): the plugin host
+# harness, to load the VST3 as a Windows host does, a host's scan of the
+# folders where Windows hosts look for plugins, and a console to start
+# Velthorn.exe from.
+if(VELTHORN_BUILD_TESTS)
+    add_subdirectory(tests/plugin/harness)
+    add_subdirectory(tests/windows/vst3-scan)
+    add_subdirectory(tests/windows/console-parent)
+endif()

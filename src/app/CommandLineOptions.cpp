@@ -1,5 +1,6 @@
 #include "CommandLineOptions.h"
 
+#include "PlatformHelpText.h"
 #include "VelthornVersion.h"
 
 std::optional<int> CommandLineOptions::answer (const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
@@ -31,17 +32,15 @@ std::optional<int> CommandLineOptions::answer (const std::vector<std::string>& a
 
 std::string CommandLineOptions::helpText()
 {
-    return "Usage: Velthorn [OPTION]\n"
-           "Guitar multi-effect: wah, distortion, amplifier with cabinet, delay and\n"
-           "master volume, played live through an audio interface (ALSA or JACK).\n"
-           "Choose the devices under File > Audio Settings; the choice is kept in\n"
-           "~/.Velthorn/Velthorn.settings.\n"
-           "\n"
-           "  -h, --help     display this help and exit\n"
-           "  -V, --version  output version information and exit\n"
-           "\n"
-           "Exit status: 0 when the window was closed normally, 2 for a bad command line.\n"
-           "To process audio files offline, see velthorn-render(1).\n";
+    return std::string ("Usage: Velthorn [OPTION]\n"
+                        "Guitar multi-effect: wah, distortion, amplifier with cabinet, delay and\n")
+           + PlatformHelpText::devicesAndSettings
+           + "\n"
+             "  -h, --help     display this help and exit\n"
+             "  -V, --version  output version information and exit\n"
+             "\n"
+             "Exit status: 0 when the window was closed normally, 2 for a bad command line.\n"
+             "To process audio files offline, see " + PlatformHelpText::rendererHelp + ".\n";
 }
 
 std::string CommandLineOptions::versionText()

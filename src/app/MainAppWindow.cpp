@@ -1,7 +1,7 @@
 #include "MainAppWindow.h"
 
 #include "MainComponent.h"
-#include "VelthornIcon.h"
+#include "WindowIcon.h"
 
 MainAppWindow::MainAppWindow()
     : juce::DocumentWindow ("Velthorn",
@@ -14,10 +14,7 @@ MainAppWindow::MainAppWindow()
     setContentOwned (new MainComponent(), true);
     centreWithSize (getWidth(), getHeight());
 
-    // The icon goes to the window system (_NET_WM_ICON), for the task bar and
-    // the window switcher; the framework-drawn title bar stays as it is.
-    if (auto* peer = getPeer())
-        peer->setIcon (juce::ImageCache::getFromMemory (VelthornIcon::velthorn128_png, VelthornIcon::velthorn128_pngSize));
+    WindowIcon::give (*this);
 
     setVisible (true);
 }

@@ -7,7 +7,9 @@
 // only writes one byte into a pipe, which is all a signal handler may safely
 // do; the message loop watches the pipe's other end and calls onQuitRequest,
 // so the app leaves by the same path as File -> Quit: audio callback removed,
-// JACK client closed, settings written, exit status 0.
+// JACK client closed, settings written, exit status 0. On Windows, which has
+// no such signals, the framework already turns the system's quit requests
+// into that path, and this watches nothing.
 //
 // One instance at a time. Message thread only.
 class QuitSignalWatcher final

@@ -1,13 +1,9 @@
+#include "HostedFormats.h"
+
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-
-#if ! defined (VELTHORN_LV2_BUNDLE)
- #error "the build must name the LV2 bundle"
-#endif
 
 // The harness is a small host: the framework's message thread is this
 // process's main thread, where the tests run, so plugin editors and the
@@ -16,10 +12,7 @@ int main (int argc, char** argv)
 {
     ::testing::InitGoogleTest (&argc, argv);
 
-    // The LV2 host finds plugins through LV2_PATH: only the build tree, so an
-    // installed copy cannot stand in for the plugin under test.
-    const auto lv2Folder = juce::File (VELTHORN_LV2_BUNDLE).getParentDirectory().getFullPathName();
-    ::setenv ("LV2_PATH", lv2Folder.toRawUTF8(), 1);
+    harness::prepareHostEnvironment();
 
     // The framework installs its X error handlers only for a standalone
     // application; without them Xlib's default handler ends the process on

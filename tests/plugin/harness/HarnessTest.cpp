@@ -1,3 +1,4 @@
+#include "HostedFormats.h"
 #include "HostedPlugin.h"
 #include "Reference.h"
 #include "Runner.h"
@@ -10,7 +11,6 @@
 #include <random>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 
 namespace
 {
@@ -33,12 +33,19 @@ namespace
         return size > 0 ? "Block" + std::to_string (size) : "RandomBlocks";
     }
 
+    // Different in every process of the run.
+    const juce::String& processTag()
+    {
+        static const juce::String tag = juce::Uuid().toString().substring (0, 12);
+        return tag;
+    }
+
     juce::File scratchFolder (const std::string& name)
     {
         // CTest runs each case in a process of its own, two at a time: a
         // clock reading alone can name two folders alike.
         auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                          .getChildFile ("velthorn-harness-" + juce::String (::getpid()) + "-" + name)
+                          .getChildFile ("velthorn-harness-" + processTag() + "-" + name)
                           .getNonexistentSibling();
         folder.createDirectory();
         return folder;
@@ -87,7 +94,7 @@ namespace
     }
 
     INSTANTIATE_TEST_SUITE_P (RatesAndBlocks, HarnessRenderTest,
-        ::testing::Combine (::testing::Values (Format::lv2, Format::vst3),
+        ::testing::Combine (::testing::ValuesIn (harness::hostedFormats()),
                             ::testing::Values (44100.0, 48000.0, 88200.0, 96000.0, 192000.0),
                             ::testing::Values (1, 17, 64, 480, 512, 4096, 0)),
         [] (const auto& info)
@@ -116,10 +123,12 @@ namespace
         EXPECT_TRUE (harness::bitIdentical ("64-sample blocks against random blocks", first,
                                             harness::play (fixedBlocks, scenario, blockSizes (64, 0u))));
 
-        const auto other = GetParam() == Format::lv2 ? Format::vst3 : Format::lv2;
-        harness::HostedPlugin otherFormat (other, 48000.0, largestBlock);
-        EXPECT_TRUE (harness::bitIdentical (harness::nameOf (other) + " against " + harness::nameOf (GetParam()), first,
-                                            harness::play (otherFormat, scenario, blockSizes (480, 0u))));
+        if (const auto other = harness::otherHostedFormat (GetParam()))
+        {
+            harness::HostedPlugin otherFormat (*other, 48000.0, largestBlock);
+            EXPECT_TRUE (harness::bitIdentical (harness::nameOf (*other) + " against " + harness::nameOf (GetParam()), first,
+                                                harness::play (otherFormat, scenario, blockSizes (480, 0u))));
+        }
     }
 
     // The host saves the plugin's state and loads it into a fresh instance,
@@ -268,6 +277,6 @@ namespace
         EXPECT_TRUE (harness::bitIdentical ("second instance against the renderer", bExpected, secondOut));
     }
 
-    INSTANTIATE_TEST_SUITE_P (Formats, HarnessFormatTest, ::testing::Values (Format::lv2, Format::vst3),
+    INSTANTIATE_TEST_SUITE_P (Formats, HarnessFormatTest, ::testing::ValuesIn (harness::hostedFormats()),
                               [] (const auto& info) { return harness::nameOf (info.param); });
 }

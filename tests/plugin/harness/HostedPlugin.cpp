@@ -1,5 +1,7 @@
 #include "HostedPlugin.h"
 
+#include "HostedFormats.h"
+
 #include <stdexcept>
 
 #if ! defined (VELTHORN_LV2_BUNDLE) || ! defined (VELTHORN_VST3_BUNDLE)
@@ -62,7 +64,7 @@ namespace harness
         if (format == Format::vst3)
         {
             hostFormat = std::make_unique<juce::VST3PluginFormat>();
-            identifier = VELTHORN_VST3_BUNDLE;
+            identifier = vst3FileToLoad (juce::File (VELTHORN_VST3_BUNDLE));
         }
         else
         {

@@ -1,0 +1,28 @@
+#include "PlatformHelpText.h"
+
+#if defined (_WIN32)
+
+// The framework's settings file on Windows: the user's application data
+// folder, a folder named after the app, the app's name with the suffix.
+const char* const PlatformHelpText::devicesAndSettings =
+   #if JUCE_ASIO
+    "master volume, played live through an audio interface (Windows Audio,\n"
+    "DirectSound or ASIO). Choose the devices under File > Audio Settings; the\n"
+   #else
+    "master volume, played live through an audio interface (Windows Audio or\n"
+    "DirectSound). Choose the devices under File > Audio Settings; the\n"
+   #endif
+    "choice is kept in %APPDATA%\\Velthorn\\Velthorn.settings.\n";
+
+const char* const PlatformHelpText::rendererHelp = "velthorn-render --help";
+
+#else
+
+const char* const PlatformHelpText::devicesAndSettings =
+    "master volume, played live through an audio interface (ALSA or JACK).\n"
+    "Choose the devices under File > Audio Settings; the choice is kept in\n"
+    "~/.Velthorn/Velthorn.settings.\n";
+
+const char* const PlatformHelpText::rendererHelp = "velthorn-render(1)";
+
+#endif
