@@ -1,0 +1,110 @@
+#include "WindowsAppTestBase.h"
+
+#include "E2ePaths.h"
+
+#include <iostream>
+#include <stdexcept>
+
+namespace windowstest
+{
+    WindowsAppTestBase::WindowsAppTestBase()
+        : work ("velthorn-wine-")
+    {
+        std::filesystem::create_directories (logDirectory());
+    }
+
+    WindowsAppTestBase::~WindowsAppTestBase()
+    {
+        // A JACK server that goes first tells its clients; an app killed
+        // first leaves the server timing out a client that never answers.
+        const auto serverName = jack != nullptr ? jack->name() : std::string();
+        jack.reset();
+        app.reset();
+        prefix.reset();
+
+        if (! serverName.empty())
+            e2e::JackServer::removeLeftoversOf (serverName);
+
+        xvfb.reset();
+    }
+
+    void WindowsAppTestBase::TearDown()
+    {
+        if (! HasFailure())
+            return;
+
+        std::cerr << "==== output of the processes this test started\n";
+
+        if (app != nullptr)
+            std::cerr << app->process().report();
+        if (jack != nullptr)
+            std::cerr << jack->process().report();
+        if (xvfb != nullptr)
+            std::cerr << xvfb->process().report();
+
+        std::error_code ignored;
+        const auto kept = artefact ("logs");
+        std::filesystem::copy (logDirectory(), kept,
+                               std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                               ignored);
+        std::cerr << "==== logs kept in " << kept.string() << "\n";
+    }
+
+    e2e::XvfbServer& WindowsAppTestBase::startXvfb()
+    {
+        if (xvfb == nullptr)
+            xvfb = std::make_unique<e2e::XvfbServer> (logDirectory());
+
+        return *xvfb;
+    }
+
+    e2e::JackServer& WindowsAppTestBase::startJack()
+    {
+        if (jack == nullptr)
+            jack = std::make_unique<e2e::JackServer> (logDirectory());
+
+        return *jack;
+    }
+
+    PrivateWinePrefix& WindowsAppTestBase::winePrefix()
+    {
+        if (prefix == nullptr)
+            prefix = std::make_unique<PrivateWinePrefix> (workFolder() / "wine", logDirectory());
+
+        return *prefix;
+    }
+
+    WindowsVelthornApp& WindowsAppTestBase::launchWindowsApp()
+    {
+        if (app != nullptr)
+            throw std::logic_error ("the app was launched already");
+
+        auto& display = startXvfb();
+        auto& server = startJack();
+        app = std::make_unique<WindowsVelthornApp> (winePrefix(), display.display(), server.name(), logDirectory());
+        return *app;
+    }
+
+    WindowsVelthornApp& WindowsAppTestBase::windowsApp()
+    {
+        if (app == nullptr)
+            throw std::logic_error ("the app was not launched");
+
+        return *app;
+    }
+
+    std::filesystem::path WindowsAppTestBase::workFolder() const
+    {
+        return work.path();
+    }
+
+    std::filesystem::path WindowsAppTestBase::logDirectory() const
+    {
+        return work.path() / "logs";
+    }
+
+    std::filesystem::path WindowsAppTestBase::artefact (const std::string& name) const
+    {
+        return e2e::artefactPathForCurrentTest (name);
+    }
+}
