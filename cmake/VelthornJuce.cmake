@@ -7,9 +7,10 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    # The framework's own codecs are compiled in; the repaint patch is for
-    # the Linux window only.
+    # The framework's own codecs are compiled in; the window takes a repaint
+    # patch of its own (the Linux one is for the Linux window).
     include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsRepaints.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsJuceModules.cmake)
     set(VELTHORN_CODEC_LIBRARIES)
     set(VELTHORN_PLATFORM_DEFINITIONS)
