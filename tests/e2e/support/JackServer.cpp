@@ -24,8 +24,8 @@ namespace e2e
         return "e2e-" + role + "-" + std::to_string (::getpid()) + "-" + std::to_string (++counter);
     }
 
-    JackServer::JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs)
-        : logs (logDirectory), clientTimeout (clientTimeoutMs)
+    JackServer::JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs, int periodIntervalUs)
+        : logs (logDirectory), clientTimeout (clientTimeoutMs), periodInterval (periodIntervalUs)
     {
         // jackd allows its driver thread about a second to start running and
         // gives up otherwise, which a heavily loaded machine can make it do.
@@ -68,6 +68,9 @@ namespace e2e
 
         if (clientTimeout > 0)
             spec.arguments.insert (spec.arguments.begin() + 1, { "-t", std::to_string (clientTimeout) });
+
+        if (periodInterval > 0)
+            spec.arguments.insert (spec.arguments.end(), { "-w", std::to_string (periodInterval) });
 
         spec.environment.set ("JACK_NO_AUDIO_RESERVATION", "1");
         spec.logDirectory = logs;

@@ -23,8 +23,12 @@ namespace e2e
         // throws with jackd's log if none can within the start-up deadline.
         // clientTimeoutMs > 0 gives clients that long per period before the
         // server counts them late (jackd's -t), for heavy clients such as a
-        // DAW on a loaded machine; 0 keeps jackd's default.
-        explicit JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs = 0);
+        // DAW on a loaded machine; 0 keeps jackd's default. periodIntervalUs
+        // > 0 runs the dummy clock slower than real time, one period every
+        // that many microseconds (the driver's -w), for clients whose own
+        // timing cannot wait for the graph (an app under wine, whose sound
+        // goes through buffers of wine's and ALSA's); 0 is real time.
+        explicit JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs = 0, int periodIntervalUs = 0);
         // Test thread: stops jackd by its pid.
         ~JackServer();
 
@@ -67,6 +71,7 @@ namespace e2e
 
         std::filesystem::path logs;
         int clientTimeout = 0;
+        int periodInterval = 0;
         std::string serverName;
         std::unique_ptr<Process> server;
         int restarts = 0;

@@ -1,17 +1,25 @@
 #include "WindowsAppTestBase.h"
 
 #include "AppRecording.h"
+#include "InsertedSilence.h"
 #include "MainPanelLayout.h"
+#include "Polling.h"
+#include "PopupMenuWindow.h"
 #include "SampleComparison.h"
 #include "Screenshot.h"
+#include "SettingsFile.h"
 #include "TestSignal.h"
 #include "ToolRun.h"
 #include "VelthornApp.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <fstream>
+#include <memory>
+#include <stdexcept>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -27,9 +35,85 @@ namespace
     using windowstest::WindowsVelthornApp;
     namespace panel = e2e::panel;
 
+    using Row = e2e::PopupMenuWindow::Row;
+
+    // The device type box of the framework's device selector, in the
+    // Audio Settings dialog's content: the first row, 15 pixels down, from
+    // 35 % of the width over 60 % of it, 24 pixels high.
+    constexpr e2e::Point deviceTypeBox { 390, 27 };
+    // Its output device box, the first row of the device's own settings
+    // under it.
+    constexpr e2e::Point outputDeviceBox { 360, 70 };
+    constexpr int audioSettingsWidth = 600;
+
     class WindowsAppTest : public windowstest::WindowsAppTestBase
     {
+    protected:
+        // Test thread: File -> Audio Settings, as a person at the keyboard
+        // and mouse chooses it; returns the dialog once it shows.
+        e2e::AppWindow openAudioSettings (const e2e::AppWindow& window)
+        {
+            const auto pid = windowsApp().process().pid();
+            window.clickContent (panel::fileButton.centre());
+            e2e::PopupMenuWindow::waitFor (window.xdotool(), pid, { Row::item, Row::item, Row::separator, Row::item },
+                                           windowstest::wineStartupTimeout)
+                .choose (0, window.id(), windowstest::wineStartupTimeout);
+
+            const auto id = window.xdotool().waitForVisibleWindow (pid, "^Audio Settings$", windowstest::wineStartupTimeout);
+
+            if (! id.has_value())
+                throw std::runtime_error ("no Audio Settings dialog appeared\n" + windowsApp().process().report());
+
+            return dialogAsItIs (window, *id);
+        }
+
+        // Test thread: the dialog at its present size, which follows what
+        // the chosen device type has to show.
+        static e2e::AppWindow dialogAsItIs (const e2e::AppWindow& window, const std::string& dialogId)
+        {
+            // Framed and titled as the main window is.
+            const auto main = window.layout();
+            const auto g = window.xdotool().geometry (dialogId);
+            return { window.xdotool(), dialogId, audioSettingsWidth, g.height - 2 * main.border - main.titleBarHeight };
+        }
+
+        // Test thread: closes the dialog with its close button and waits
+        // until it has gone.
+        ::testing::AssertionResult closeDialog (const e2e::AppWindow& dialog)
+        {
+            dialog.clickCloseButton();
+
+            if (dialog.xdotool().waitUntilWindowHidden (dialog.id(), windowstest::wineStartupTimeout))
+                return ::testing::AssertionSuccess();
+
+            return ::testing::AssertionFailure() << "the Audio Settings dialog was still open after its close button was clicked";
+        }
+
+        // Test thread: reads the settings file until `done` accepts it, and
+        // returns the last reading.
+        e2e::SavedDeviceState waitForSavedState (const std::function<bool (const e2e::SavedDeviceState&)>& done)
+        {
+            const auto file = WindowsVelthornApp::settingsFileIn (winePrefix());
+            e2e::SavedDeviceState state;
+
+            e2e::pollUntil (windowstest::wineStartupTimeout, [&]
+            {
+                state = e2e::SavedDeviceState::read (file);
+                return done (state);
+            });
+
+            return state;
+        }
     };
+
+    std::string deviceTypeIn (const e2e::SavedDeviceState& state)
+    {
+        if (! state.deviceSetup.has_value())
+            return "(no device setup)";
+
+        const auto found = state.deviceSetup->find ("deviceType");
+        return found != state.deviceSetup->end() ? found->second : "(no deviceType)";
+    }
 
     // The pictures are drawn by the same code of the framework on both
     // systems; a few levels of difference are allowed for blending, while a
@@ -174,6 +258,57 @@ namespace
         return ::testing::AssertionSuccess();
     }
 
+    // A 32-bit float WAV file at the JACK server's rate.
+    void writeWav (const e2e::StereoBuffer& audio, const std::filesystem::path& file)
+    {
+        juce::AudioBuffer<float> buffer (2, static_cast<int> (audio.size()));
+        buffer.copyFrom (0, 0, audio.left.data(), buffer.getNumSamples());
+        buffer.copyFrom (1, 0, audio.right.data(), buffer.getNumSamples());
+
+        std::filesystem::remove (file);
+        auto stream = std::make_unique<juce::FileOutputStream> (juce::File (file.string()));
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.get(), e2e::JackServer::sampleRate,
+                                                                               2, 32, {}, 0));
+
+        if (writer == nullptr)
+            throw std::runtime_error ("cannot write " + file.string());
+
+        stream.release();
+        writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples());
+    }
+
+    // What velthorn-render, the Linux build's, makes of `input` with the
+    // start-up settings: the reference for the app's sound.
+    e2e::StereoBuffer renderedByTheRenderer (const e2e::StereoBuffer& input, const std::filesystem::path& folder,
+                                             const std::filesystem::path& logs)
+    {
+        std::filesystem::create_directories (folder);
+        const auto in = folder / "input.wav";
+        const auto out = folder / "rendered.wav";
+        writeWav (input, in);
+
+        const auto render = e2e::runTool ({ VELTHORN_RENDER_PATH, in.string(), out.string(), "--quiet" },
+                                          e2e::Environment::minimal(), logs, std::chrono::minutes (2));
+
+        if (! render.succeeded())
+            throw std::runtime_error ("velthorn-render failed: " + render.describe());
+
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (new juce::FileInputStream (juce::File (out.string())), true));
+
+        if (reader == nullptr || reader->numChannels != 2)
+            throw std::runtime_error ("cannot read the renderer's stereo output " + out.string());
+
+        juce::AudioBuffer<float> audio (2, static_cast<int> (reader->lengthInSamples));
+        reader->read (&audio, 0, audio.getNumSamples(), 0, true, true);
+
+        e2e::StereoBuffer rendered;
+        rendered.left.assign (audio.getReadPointer (0), audio.getReadPointer (0) + audio.getNumSamples());
+        rendered.right.assign (audio.getReadPointer (1), audio.getReadPointer (1) + audio.getNumSamples());
+        return rendered;
+    }
+
     // The window as a Windows user meets it: titled "Velthorn", the size and
     // place of the Linux app's window, the same panel, and the icon of the
     // program file (IDI_ICON1, which the framework gives its windows) in the
@@ -224,5 +359,133 @@ namespace
 
         for (const auto& icon : icons)
             EXPECT_TRUE (isTheProgramsIcon (icon, logDirectory()));
+    }
+
+    // A guitarist's signal through "Windows Audio" (the device the app opens
+    // on a first start): wine's audio system passes it to ALSA and the jack
+    // plugin, the test plays it in and records what comes back. That is
+    // velthorn-render's output to the bit, on both outputs, with nothing but
+    // silence before it: wine passes the samples through untouched.
+    //
+    // Untouched, not always on time: wine moves the sound through buffers of
+    // ten milliseconds on threads of its own, and when a busy machine holds
+    // those up, the framework's device starts a block with silence for the
+    // input that has not come yet, or wine plays silence for output that
+    // has not. Each such stretch is found, said, and taken into account:
+    // with it the recording is still velthorn-render's output to the bit,
+    // for the input as the app received it.
+    TEST_F (WindowsAppTest, SoundThroughWindowsAudioIsTheRenderersToTheBit)
+    {
+        auto& jack = startJack();
+        auto& app = launchWindowsApp();
+        app.waitForMainWindow();
+        e2e::PortsUnderTest ports;
+        ASSERT_TRUE (app.waitForJackPorts (jack, ports));
+
+        const double rate = e2e::JackServer::sampleRate;
+        const auto signalFrames = static_cast<size_t> (2 * rate);
+        auto input = e2e::makeTestSignal (signalFrames, rate);
+        // Then silence, so the filters' and the cabinet's tails are compared too.
+        input.left.resize (signalFrames + static_cast<size_t> (rate / 2), 0.0f);
+        input.right.resize (input.left.size(), 0.0f);
+
+        const auto firstSound = e2e::firstNonZero (renderedByTheRenderer (input, workFolder() / "render", logDirectory()).left);
+        ASSERT_TRUE (firstSound.has_value()) << "the renderer made silence of the test signal";
+
+        e2e::StereoBuffer answer;
+        ASSERT_TRUE (e2e::recordAnswer (jack, ports, input, *firstSound, answer));
+        // Kept to listen to, or to compare with other tools.
+        writeWav (answer, artefact ("recorded.wav"));
+
+        // Wine's blocks are ten milliseconds; two of them at most in a row.
+        constexpr size_t longestSilence = 960;
+        const auto explained = windowstest::explainRecording (input, answer, rate, longestSilence);
+        ASSERT_TRUE (explained.explained) << explained.failure << "; see " << artefact ("recorded.wav");
+
+        std::string silences;
+        for (const auto& silence : explained.silences)
+            silences += (silences.empty() ? "" : "; ") + silence.describe();
+
+        RecordProperty ("silences_put_in_by_wine", silences.empty() ? "none" : silences);
+        if (! silences.empty())
+            std::cout << "wine's threads came late: silence of " << silences << "\n";
+
+        const auto expected = renderedByTheRenderer (explained.deliveredInput, workFolder() / "render-delivered", logDirectory());
+        writeWav (expected, artefact ("rendered.wav"));
+        EXPECT_TRUE (e2e::samplesBitwiseEqual (ports.leftOut + " against velthorn-render", expected.left, 0,
+                                               explained.answerToDelivered.left, 0, input.size()));
+        EXPECT_TRUE (e2e::samplesBitwiseEqual (ports.rightOut + " against velthorn-render", expected.right, 0,
+                                               explained.answerToDelivered.right, 0, input.size()));
+    }
+
+    // Where Windows keeps a user's program settings: the Audio Settings
+    // dialog saves the device setup into %APPDATA%\Velthorn\Velthorn.settings
+    // when it closes, and nothing into the folder of all users. The dialog
+    // offers Windows' device types, four of them ("Windows Audio" in its
+    // shared, exclusive and low-latency modes, then "DirectSound"; no ASIO in
+    // a build without Steinberg's SDK), and the device chosen is the one
+    // saved. A close request from Windows (taskkill, the task bar's "Close
+    // window") ends the app as its close button does.
+    TEST_F (WindowsAppTest, AudioSettingsOfferWindowsDeviceTypesAndAreKeptInAppData)
+    {
+        auto& jack = startJack();
+        auto& app = launchWindowsApp();
+        const auto window = app.waitForMainWindow();
+        e2e::PortsUnderTest ports;
+        ASSERT_TRUE (app.waitForJackPorts (jack, ports));
+
+        const auto settingsFile = WindowsVelthornApp::settingsFileIn (winePrefix());
+        EXPECT_FALSE (std::filesystem::exists (settingsFile)) << "the first start wrote " << settingsFile;
+
+        // Opened and closed with nothing chosen: the device manager has no
+        // setup of the user's to report, and the key is saved empty.
+        ASSERT_TRUE (closeDialog (openAudioSettings (window)));
+        auto saved = waitForSavedState ([] (const auto& state) { return state.hasValue; });
+        EXPECT_TRUE (saved.readable) << settingsFile << ":\n" << saved.text;
+        EXPECT_TRUE (saved.hasValue) << settingsFile << ":\n" << saved.text;
+        EXPECT_EQ (saved.plainValue, "") << saved.text;
+        EXPECT_FALSE (saved.deviceSetup.has_value()) << saved.text;
+
+        // The device types, then DirectSound's first output, which wine names
+        // as Windows does. (DirectSound starts with no device chosen.)
+        {
+            const auto pid = app.process().pid();
+            const auto dialog = openAudioSettings (window);
+            dialog.clickContent (deviceTypeBox);
+            // Throws unless the list holds exactly four entries.
+            const auto types = e2e::PopupMenuWindow::waitFor (window.xdotool(), pid, { Row::item, Row::item, Row::item, Row::item },
+                                                              windowstest::wineStartupTimeout);
+            types.choose (3, dialog.id(), windowstest::wineStartupTimeout);
+            ASSERT_TRUE (window.xdotool().waitUntilWindowHidden (types.id(), windowstest::wineStartupTimeout));
+
+            // "Primary Sound Driver", wine's ALSA device, "<< none >>".
+            const auto resized = dialogAsItIs (window, dialog.id());
+            resized.clickContent (outputDeviceBox);
+            const auto outputs = e2e::PopupMenuWindow::waitFor (window.xdotool(), pid, { Row::item, Row::item, Row::item },
+                                                                windowstest::wineStartupTimeout);
+            outputs.choose (0, dialog.id(), windowstest::wineStartupTimeout);
+            ASSERT_TRUE (window.xdotool().waitUntilWindowHidden (outputs.id(), windowstest::wineStartupTimeout));
+            ASSERT_TRUE (closeDialog (dialogAsItIs (window, dialog.id())));
+        }
+
+        saved = waitForSavedState ([] (const auto& state) { return deviceTypeIn (state) == "DirectSound"; });
+        EXPECT_EQ (deviceTypeIn (saved), "DirectSound") << settingsFile << ":\n" << saved.text;
+        ASSERT_TRUE (saved.deviceSetup.has_value()) << saved.text;
+        EXPECT_EQ ((*saved.deviceSetup)["audioOutputDeviceName"], "Primary Sound Driver") << saved.text;
+
+        EXPECT_FALSE (std::filesystem::exists (winePrefix().onDriveC ("C:\\ProgramData\\Velthorn")))
+            << "settings were written for all users";
+
+        // Windows asks the app's windows to close.
+        const auto status = app.quitBy ([&]
+        {
+            const auto taskkill = winePrefix().run ({ "taskkill", "/im", "Velthorn.exe" }, std::chrono::minutes (1),
+                                                    window.xdotool().display());
+            EXPECT_TRUE (taskkill.succeeded()) << taskkill.describe();
+        });
+        ASSERT_TRUE (status.has_value()) << "Velthorn.exe still ran after Windows asked its windows to close\n"
+                                         << app.process().report();
+        EXPECT_TRUE (status->isExitCode (0)) << status->describe() << "\n" << app.process().report();
+        EXPECT_EQ (deviceTypeIn (e2e::SavedDeviceState::read (settingsFile)), "DirectSound");
     }
 }

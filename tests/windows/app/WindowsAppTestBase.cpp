@@ -60,8 +60,16 @@ namespace windowstest
 
     e2e::JackServer& WindowsAppTestBase::startJack()
     {
+        // Wine's audio runs on its own clock: threads that move the sound
+        // between ALSA and buffers of ten milliseconds every ten
+        // milliseconds, and drop what does not fit when a busy machine holds
+        // them up. On a dummy clock eight times slower than real time those
+        // buffers last eight times as long; what passes through stays what
+        // it would be.
+        constexpr int periodIntervalUs = 8 * 1000000 * e2e::JackServer::periodFrames / e2e::JackServer::sampleRate;
+
         if (jack == nullptr)
-            jack = std::make_unique<e2e::JackServer> (logDirectory());
+            jack = std::make_unique<e2e::JackServer> (logDirectory(), 0, periodIntervalUs);
 
         return *jack;
     }

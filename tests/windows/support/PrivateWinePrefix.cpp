@@ -158,11 +158,20 @@ namespace windowstest
                    .set ("WINEDLLOVERRIDES", "mscoree,mshtml=");
     }
 
-    e2e::ToolResult PrivateWinePrefix::run (const std::vector<std::string>& arguments, std::chrono::milliseconds timeout) const
+    e2e::ToolResult PrivateWinePrefix::run (const std::vector<std::string>& arguments, std::chrono::milliseconds timeout,
+                                            const std::string& display) const
     {
         std::vector<std::string> commandLine { wineProgram() };
         commandLine.insert (commandLine.end(), arguments.begin(), arguments.end());
-        return e2e::runTool (commandLine, environment(), logs, timeout);
+
+        auto variables = environment();
+
+        // Wine keeps the windows of each display apart: a program that is
+        // to see another's windows runs on the same one.
+        if (! display.empty())
+            variables.set ("DISPLAY", display);
+
+        return e2e::runTool (commandLine, variables, logs, timeout);
     }
 
     e2e::ToolResult PrivateWinePrefix::runWineServer (const std::string& option, std::chrono::milliseconds timeout) const

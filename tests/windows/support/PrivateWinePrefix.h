@@ -55,9 +55,11 @@ namespace windowstest
         e2e::Environment environment (e2e::Environment base = e2e::Environment::minimal()) const;
 
         // Test thread: runs `wine64 <arguments>` in the prefix to completion
-        // (a program, or a built-in command such as reg or cmd).
+        // (a program, or a built-in command such as reg or cmd), on the X
+        // display given (for programs that deal with windows) or none.
         e2e::ToolResult run (const std::vector<std::string>& arguments,
-                             std::chrono::milliseconds timeout = std::chrono::minutes (2)) const;
+                             std::chrono::milliseconds timeout = std::chrono::minutes (2),
+                             const std::string& display = {}) const;
 
         // Test thread: waits until every program in the prefix has ended and
         // its wine server has gone; false if that has not happened in time.
