@@ -16,6 +16,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 #include <functional>
 #include <fstream>
 #include <memory>
@@ -487,5 +491,66 @@ namespace
                                          << app.process().report();
         EXPECT_TRUE (status->isExitCode (0)) << status->describe() << "\n" << app.process().report();
         EXPECT_EQ (deviceTypeIn (e2e::SavedDeviceState::read (settingsFile)), "DirectSound");
+    }
+
+    // Under wine every program of a session shares the desktop of the
+    // session's first program; when that one had no display (a console
+    // program, an installer run silently), the programs after it cannot
+    // create DirectX's display interface (DXGI), as on a Windows without
+    // one. The framework's window took that interface for granted and the
+    // app crashed as it opened its window; it starts, and its panel follows
+    // the engine, without it.
+    TEST_F (WindowsAppTest, StartsAndDrawsWhereDirectXHasNoDisplay)
+    {
+        auto& jack = startJack();
+        auto& display = startXvfb();
+
+        // A console program that waits for a line no one types, started
+        // without a display: the session's first program.
+        const auto pipe = workFolder() / "never-typed";
+        ASSERT_EQ (::mkfifo (pipe.c_str(), 0600), 0);
+        e2e::ProcessSpec spec;
+        spec.label = "console-without-display";
+        spec.arguments = { "/bin/sh", "-c", "exec \"$0\" cmd /c \"echo ready & set /p line=\" < \"$1\"",
+                           windowstest::PrivateWinePrefix::wineProgram(), pipe.string() };
+        spec.environment = winePrefix().environment();
+        spec.logDirectory = logDirectory();
+        e2e::Process console (spec);
+
+        // The program's input stays open, and empty, until the test ends.
+        int writeEnd = -1;
+        ASSERT_TRUE (e2e::pollUntil (windowstest::wineStartupTimeout, [&]
+        {
+            writeEnd = ::open (pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            return writeEnd >= 0 || ! console.isRunning();
+        }));
+        const std::unique_ptr<int, void (*) (int*)> closeAtEnd (&writeEnd, [] (int* fd) { if (*fd >= 0) ::close (*fd); });
+        ASSERT_TRUE (e2e::pollUntil (windowstest::wineStartupTimeout, [&]
+        {
+            return console.standardOutput().find ("ready") != std::string::npos || ! console.isRunning();
+        }));
+        ASSERT_TRUE (console.isRunning()) << console.report();
+
+        auto& app = launchWindowsApp();
+        const auto window = app.waitForMainWindow();
+        e2e::PortsUnderTest ports;
+        ASSERT_TRUE (app.waitForJackPorts (jack, ports));
+
+        // The panel shows the engine's start-up values: the amplifier's and
+        // the master's lamps lit, the other three dark.
+        const auto shot = window.screenshotOfContent (artefact ("panel.png"));
+        for (const auto& [name, bounds, lit] : { std::tuple { "ampButton", panel::ampButton, true },
+                                                 std::tuple { "mastButton", panel::mastButton, true },
+                                                 std::tuple { "distButton", panel::distButton, false },
+                                                 std::tuple { "delButton", panel::delButton, false },
+                                                 std::tuple { "wahButton", panel::wahButton, false } })
+        {
+            const auto lamp = shot.averageColour (panel::lampOf (bounds));
+            // Lit is yellow: much more red than blue; dark is nearly grey.
+            EXPECT_EQ (lamp.red - lamp.blue > 80, lit) << name << " lamp " << lamp.red << "," << lamp.green << "," << lamp.blue
+                                                       << "; see " << shot.file();
+        }
+
+        (void) display;
     }
 }
