@@ -8,11 +8,16 @@
 # nothing the app changes after the window first appeared reaches the screen
 # (the knobs, the lamps and the meter stand still while the sound changes).
 #
+# Where DirectX's display interface cannot be created at all (a session
+# without a display, which wine makes of one whose first program had none),
+# the framework went on with the interface it did not get and crashed as the
+# first window opened.
+#
 # This builds juce_gui_basics from a copy in which a failed wait still
-# passes the requests on, at about the rate of a common display, and a
-# window whose monitor no thread serves passes them on at once, as the
-# framework did before it waited for vertical blanks. The rest of the module
-# is the installed source, unchanged.
+# passes the requests on, at about the rate of a common display, a window
+# whose monitor no thread serves passes them on at once, as the framework
+# did before it waited for vertical blanks, and no display interface means
+# no threads. The rest of the module is the installed source, unchanged.
 
 velthorn_patch_juce_module(juce_gui_basics native/juce_win32_Windowing.cpp)
 velthorn_juce_patch_read(juce_gui_basics native/juce_win32_Windowing.cpp)
@@ -71,5 +76,9 @@ velthorn_juce_patch_replace(
         if (hwnd != nullptr && ! VBlankDispatcher::getInstance()->serves (*this))
             dispatchDeferredRepaints();
     }")
+
+velthorn_juce_patch_replace(
+"        while (factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)"
+"        while (factory != nullptr && factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)")
 
 velthorn_juce_patch_write()
