@@ -154,7 +154,7 @@ namespace windowstest
         return base.set ("WINEPREFIX", (folder / "prefix").string())
                    .set ("HOME", home.string())
                    .set ("USER", userName())
-                   .set ("WINEDEBUG", "-all")
+                   .set ("WINEDEBUG", std::getenv ("VELTHORN_WINEDEBUG") != nullptr ? std::getenv ("VELTHORN_WINEDEBUG") : "-all")
                    .set ("WINEDLLOVERRIDES", "mscoree,mshtml=");
     }
 

@@ -50,8 +50,9 @@ namespace windowstest
         std::filesystem::path roamingAppData() const;
 
         // Test thread: `base` with what a Windows program in this prefix
-        // needs: WINEPREFIX, HOME, no debug output, no offer to download
-        // Mono or Gecko.
+        // needs: WINEPREFIX, HOME, no offer to download Mono or Gecko, and
+        // no debug output from wine unless VELTHORN_WINEDEBUG says which
+        // (WINEDEBUG's syntax: +message traces every window message).
         e2e::Environment environment (e2e::Environment base = e2e::Environment::minimal()) const;
 
         // Test thread: runs `wine64 <arguments>` in the prefix to completion
