@@ -405,6 +405,35 @@ namespace
                    (std::vector<std::string> { "linux.wav", "windows.wav" }));
     }
 
+    // Names beyond ASCII, in the UTF-8 a Linux shell passes and the
+    // program's Windows code page is set to.
+    TEST_F (WindowsRenderFailure, NamesBeyondAsciiWorkAsOnLinux)
+    {
+        writeInput ("\u00dcbung \u2013 take.wav", makeSignal (2, 22050, 44100.0, 0.3f, 9));
+        rendertest::writeMidiFile (dir.path ("Lied \u00f6.mid"), [] {
+            juce::MidiMessageSequence track;
+            track.addEvent (juce::MidiMessage::controllerEvent (1, 0, 127), 200.0);
+            juce::MidiFile song;
+            song.setTicksPerQuarterNote (480);
+            song.addTrack (track);
+            return song;
+        }());
+
+        const auto onLinux = run ({ "\u00dcbung \u2013 take.wav", "gerendert \u00e4 linux.wav", "--midi", "Lied \u00f6.mid" });
+        const auto onWindows = wintest::runWindowsRenderer (
+            { "\u00dcbung \u2013 take.wav", "gerendert \u00e4 windows.wav", "--midi", "Lied \u00f6.mid" }, dir.root());
+
+        ASSERT_EQ (onLinux.exitCode, 0) << onLinux.err;
+        ASSERT_EQ (onWindows.exitCode, 0) << onWindows.err;
+        EXPECT_EQ (rendertest::readBytes (dir.path ("gerendert \u00e4 windows.wav")),
+                   rendertest::readBytes (dir.path ("gerendert \u00e4 linux.wav")));
+
+        entriesBefore = dir.entries();
+        expectSameFailure ({ "fehlt \u00e4.wav", "neu.wav" }, { "fehlt \u00e4.wav", "neu.wav" });
+        expectSameFailure ({ "\u00dcbung \u2013 take.wav", "./\u00dcbung \u2013 take.wav" },
+                           { "\u00dcbung \u2013 take.wav", ".\\\u00dcbung \u2013 take.wav" });
+    }
+
     TEST_F (WindowsRenderFailure, ControlCRemovesTheTemporaryFile)
     {
         // Again and again: where in the render the Ctrl+C lands varies.
