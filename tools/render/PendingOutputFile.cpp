@@ -89,7 +89,10 @@ void PendingOutputFile::discard()
     finished = true;
 
     if (fd >= 0)
+    {
+        InterruptCleanup::forgetDescriptor();
         ::close (fd);
+    }
 
     fd = -1;
     OutputFileCalls::remove (tempPath);
@@ -185,6 +188,7 @@ std::string PendingOutputFile::commit()
     if (const auto error = OutputFileCalls::setPermissions (fd, mode); error != 0)
         return fail (error);
 
+    InterruptCleanup::forgetDescriptor();
     const auto closed = ::close (fd);
     fd = -1;
 
