@@ -5,7 +5,7 @@
 // console Ctrl+C leaves nothing behind.
 
 #include "RenderFixture.h"
-#include "WindowsRenderer.h"
+#include "WineProgram.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -440,8 +440,9 @@ namespace
         for (int attempt = 0; attempt < 3; ++attempt)
         {
             // An hour of tail one sample per callback: far longer than the test.
-            wintest::RunningWindowsRenderer renderer ({ "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
-                                                      dir.root());
+            wintest::RunningUnderWine renderer (VELTHORN_WINDOWS_RENDER_BINARY,
+                                                { "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
+                                                dir.root());
 
             // The bar is first drawn once the temporary file exists.
             ASSERT_TRUE (renderer.waitForStderr ("%")) << "attempt " << attempt;

@@ -4,7 +4,7 @@
 // the codec itself changes.
 
 #include "RenderFixture.h"
-#include "WindowsRenderer.h"
+#include "WineProgram.h"
 
 #include <cmath>
 
