@@ -405,6 +405,64 @@ namespace
                    (std::vector<std::string> { "linux.wav", "windows.wav" }));
     }
 
+    // Every way Windows spells a place for the output: the file lands there
+    // (its temporary file beside it, then gone), the same as on Linux.
+    struct Spelling
+    {
+        std::string label;
+        std::string output;   // `{windir}`: this test's folder with backslashes
+    };
+
+    void PrintTo (const Spelling& c, std::ostream* os)
+    {
+        *os << c.label;
+    }
+
+    class WindowsOutputSpelling : public WindowsRenderFailure,
+                                  public ::testing::WithParamInterface<Spelling>
+    {
+    };
+
+    TEST_P (WindowsOutputSpelling, RendersWhatLinuxRenders)
+    {
+        ASSERT_EQ (::mkdir (dir.path ("renders").c_str(), 0755), 0);
+        const auto where = expand ({ GetParam().output }).front();
+        const auto landsInRenders = where.find ("renders") != std::string::npos;
+
+        const auto onLinux = run ({ "in.wav", "linux.wav", "--set", "delOn=1" });
+        const auto onWindows = wintest::runWindowsRenderer ({ "in.wav", where, "--set", "delOn=1" }, dir.root());
+
+        ASSERT_EQ (onLinux.exitCode, 0) << onLinux.err;
+        ASSERT_EQ (onWindows.exitCode, 0) << where << ": " << onWindows.err;
+
+        const auto output = landsInRenders ? dir.path ("renders/windows.wav") : dir.path ("windows.wav");
+        EXPECT_EQ (rendertest::readBytes (output), rendertest::readBytes (dir.path ("linux.wav"))) << where;
+
+        auto expectedEntries = entriesBefore;
+        expectedEntries.insert (expectedEntries.end(), { "linux.wav", "renders" });
+
+        if (! landsInRenders)
+            expectedEntries.push_back ("windows.wav");
+
+        std::sort (expectedEntries.begin(), expectedEntries.end());
+        EXPECT_EQ (dir.entries(), expectedEntries) << where;
+
+        const auto inRenders = landsInRenders ? std::vector<std::string> { "windows.wav" } : std::vector<std::string> {};
+        EXPECT_EQ (entriesOf (dir.path ("renders")), inRenders) << where;
+    }
+
+    INSTANTIATE_TEST_SUITE_P (
+        Places, WindowsOutputSpelling,
+        ::testing::Values (Spelling { "backslash", "renders\\windows.wav" },
+                           Spelling { "slash", "renders/windows.wav" },
+                           Spelling { "dot_backslash", ".\\renders\\windows.wav" },
+                           Spelling { "there_and_back", "renders\\..\\renders\\windows.wav" },
+                           Spelling { "from_the_root", "{windir}\\renders\\windows.wav" },
+                           Spelling { "with_the_drive", "Z:{windir}\\renders\\windows.wav" },
+                           Spelling { "drive_relative", "Z:windows.wav" },
+                           Spelling { "drive_relative_folder", "z:renders\\windows.wav" }),
+        [] (const ::testing::TestParamInfo<Spelling>& info) { return info.param.label; });
+
     // Names beyond ASCII, in the UTF-8 a Linux shell passes and the
     // program's Windows code page is set to.
     TEST_F (WindowsRenderFailure, NamesBeyondAsciiWorkAsOnLinux)

@@ -67,7 +67,11 @@ namespace
     // "C:" and the like: a drive, without saying which of its folders.
     bool hasDrive (const std::string& path)
     {
-        return path.size() >= 2 && path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+        if (path.size() < 2 || path[1] != ':')
+            return false;
+
+        const auto letter = path[0];
+        return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
     }
 
     // A root and its separator ("C:\", "\"), 0 when the path starts with none.
@@ -104,9 +108,14 @@ std::string OutputFileCalls::directoryOf (const std::string& path)
     if (start == 0)
         return ".";
 
-    // A root keeps its separator: "C:\" is the drive's root, "C:" is not.
-    if (start <= rootLength (path) || (start == 2 && hasDrive (path)))
+    // A root keeps its separator: "C:\" is the drive's root. "C:name" is in
+    // the drive's current folder, which the C library knows as "C:." (not
+    // as "C:").
+    if (start <= rootLength (path))
         return path.substr (0, start);
+
+    if (start == 2 && hasDrive (path))
+        return path.substr (0, 2) + ".";
 
     return path.substr (0, start - 1);
 }
