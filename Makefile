@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 BENCH_APP_ARGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize bench bench-app artwork fuzz install uninstall package clean
+.PHONY: all deps configure build run test test-sanitize bench bench-app artwork fuzz install uninstall package windows clean
 
 all: build
 
@@ -101,5 +101,16 @@ uninstall:
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
+# The Windows programs, cross-built with MinGW-w64 (cmake/mingw-w64-x86_64.cmake),
+# statically linked and stripped, in $(WINDOWS_BUILD_DIR)/bin: so far
+# velthorn-render.exe. Velthorn.exe, Velthorn.vst3, the installer and the zip
+# are to join it here (see cmake/WindowsBuild.cmake). `make test` builds the
+# same in $(BUILD_DIR)/windows and tests it under wine.
+WINDOWS_BUILD_DIR ?= build-windows
+windows: deps
+	@cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+	@cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WINDOWS_BUILD_DIR)

@@ -25,6 +25,7 @@ function(velthorn_patch_juce_module module)
         list(APPEND excluded PATTERN "${name}" EXCLUDE)
     endforeach()
     file(COPY "${installed}" DESTINATION "${VELTHORN_PATCHED_JUCE_ROOT}" ${excluded})
+    set_property(GLOBAL APPEND PROPERTY VELTHORN_PATCHED_JUCE_MODULES ${module})
 
     get_target_property(sources ${module} INTERFACE_SOURCES)
     list(TRANSFORM sources REPLACE "^${installed}/" "${VELTHORN_PATCHED_JUCE_ROOT}/${module}/")

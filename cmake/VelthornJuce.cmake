@@ -4,14 +4,29 @@
 # them privately into this one library keeps those sources out of everything
 # else.
 
-find_package(PkgConfig REQUIRED)
-# Debian strips JUCE's bundled codecs; the system libraries stand in for them.
-pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
-    libpng libjpeg flac vorbis vorbisfile vorbisenc ogg zlib)
-
 include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
-include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
-include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    # The framework's own codecs are compiled in; the repaint patch is for
+    # the Linux window only.
+    include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsJuceModules.cmake)
+    set(VELTHORN_CODEC_LIBRARIES)
+    set(VELTHORN_PLATFORM_DEFINITIONS)
+else()
+    find_package(PkgConfig REQUIRED)
+    # Debian strips JUCE's bundled codecs; the system libraries stand in for them.
+    pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
+        libpng libjpeg flac vorbis vorbisfile vorbisenc ogg zlib)
+    set(VELTHORN_CODEC_LIBRARIES PkgConfig::VELTHORN_CODECS)
+    set(VELTHORN_PLATFORM_DEFINITIONS
+        JUCE_JACK=1
+        JUCE_ALSA=1
+        JUCE_JACK_CLIENT_NAME="Velthorn")
+
+    include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+endif()
 
 add_library(velthorn_juce STATIC)
 
@@ -29,7 +44,7 @@ target_link_libraries(velthorn_juce
     PRIVATE
         ${VELTHORN_JUCE_MODULES}
     PUBLIC
-        PkgConfig::VELTHORN_CODECS
+        ${VELTHORN_CODEC_LIBRARIES}
         juce::juce_recommended_config_flags)
 
 # The plugins link this same library, so these definitions are also theirs:
@@ -39,9 +54,7 @@ target_link_libraries(velthorn_juce
 target_compile_definitions(velthorn_juce
     PUBLIC
         JUCE_MODAL_LOOPS_PERMITTED=1
-        JUCE_JACK=1
-        JUCE_ALSA=1
-        JUCE_JACK_CLIENT_NAME="Velthorn"
+        ${VELTHORN_PLATFORM_DEFINITIONS}
         JUCE_WEB_BROWSER=0
         JUCE_USE_CURL=0
         JUCE_DISPLAY_SPLASH_SCREEN=0

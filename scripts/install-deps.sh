@@ -19,6 +19,9 @@ packages=(
     # Hosts the plugin tests load the built plugins into. ardour is the
     # largest download of the list (about 1.5 minutes to install here).
     jalv lilv-utils ardour
+    # The Windows build (the posix-threads compiler: the framework needs
+    # std::thread and std::mutex) and wine, which runs its tests.
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

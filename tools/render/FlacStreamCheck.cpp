@@ -1,6 +1,6 @@
 #include "FlacStreamCheck.h"
 
-#include <FLAC/stream_decoder.h>
+#include "FlacLibrary.h"
 
 namespace
 {

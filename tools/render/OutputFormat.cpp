@@ -1,5 +1,7 @@
 #include "OutputFormat.h"
 
+#include "OutputFileCalls.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -7,15 +9,14 @@ namespace
 {
     std::string lowerCaseExtension (std::string_view path)
     {
-        const auto slash = path.find_last_of ('/');
-        const auto name = slash == std::string_view::npos ? path : path.substr (slash + 1);
+        const auto name = OutputFileCalls::nameOf (std::string (path));
         const auto dot = name.find_last_of ('.');
 
         // A leading dot names a hidden file, not an extension.
-        if (dot == std::string_view::npos || dot == 0)
+        if (dot == std::string::npos || dot == 0)
             return {};
 
-        std::string extension (name.substr (dot));
+        auto extension = name.substr (dot);
         std::transform (extension.begin(), extension.end(), extension.begin(),
                         [] (unsigned char c) { return static_cast<char> (std::tolower (c)); });
         return extension;

@@ -2,12 +2,10 @@
 
 #include "DescriptorOutputStream.h"
 #include "InterruptCleanup.h"
+#include "OutputFileCalls.h"
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -26,18 +24,12 @@ namespace
 
     std::string directoryOf (const std::string& path)
     {
-        const auto slash = path.find_last_of ('/');
-
-        if (slash == std::string::npos)
-            return ".";
-
-        return slash == 0 ? "/" : path.substr (0, slash);
+        return OutputFileCalls::directoryOf (path);
     }
 
     std::string nameOf (const std::string& path)
     {
-        const auto slash = path.find_last_of ('/');
-        return slash == std::string::npos ? path : path.substr (slash + 1);
+        return OutputFileCalls::nameOf (path);
     }
 
     // The temporary file's name: hidden, the final name, a random part, and
@@ -46,8 +38,7 @@ namespace
     // the folder allows, since any legal final name must work.
     std::string temporaryNamePattern (const std::string& directory, const std::string& name, const std::string& suffix)
     {
-        const auto limit = ::pathconf (directory.c_str(), _PC_NAME_MAX);
-        const auto maximum = static_cast<size_t> (limit > 0 ? limit : NAME_MAX);
+        const auto maximum = OutputFileCalls::maximumNameLength (directory);
         const std::string random = ".XXXXXX";
         const auto additions = 1 + random.size() + suffix.size();
         auto kept = name;
@@ -64,7 +55,7 @@ namespace
                 kept.pop_back();
         }
 
-        return (directory == "/" ? std::string ("/") : directory + "/") + "." + kept + random + suffix;
+        return OutputFileCalls::join (directory, "." + kept + random + suffix);
     }
 
     mode_t currentUmask()
@@ -84,7 +75,7 @@ PendingOutputFile::PendingOutputFile (int fileDescriptor, std::string temporary,
       shownName (std::move (shown)),
       mode (modeToUse)
 {
-    InterruptCleanup::arm (tempPath.c_str());
+    InterruptCleanup::arm (tempPath.c_str(), fd);
 }
 
 PendingOutputFile::~PendingOutputFile()
@@ -98,10 +89,13 @@ void PendingOutputFile::discard()
     finished = true;
 
     if (fd >= 0)
+    {
+        InterruptCleanup::forgetDescriptor();
         ::close (fd);
+    }
 
     fd = -1;
-    ::unlink (tempPath.c_str());
+    OutputFileCalls::remove (tempPath);
     InterruptCleanup::disarm();
 }
 
@@ -112,15 +106,8 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
 
     struct stat info {};
 
-    if (::lstat (targetPath.c_str(), &info) == 0 && S_ISLNK (info.st_mode))
-    {
-        char resolved[PATH_MAX + 1] = {};
-
-        if (::realpath (targetPath.c_str(), resolved) == nullptr)
-            return shown + " is a symbolic link to nowhere";
-
-        finalPath = resolved;
-    }
+    if (OutputFileCalls::resolveLink (targetPath, finalPath) == OutputFileCalls::Link::dangling)
+        return shown + " is a symbolic link to nowhere";
 
     mode_t mode = 0666 & ~currentUmask();
 
@@ -159,7 +146,7 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
     // A signal between creating the file and arming the cleanup for it
     // would leave the file behind; held back, it arrives once armed.
     InterruptCleanup::holdSignals();
-    const auto fd = ::mkstemps (name.data(), static_cast<int> (suffix.size()));
+    const auto fd = OutputFileCalls::createUnique (name, static_cast<int> (suffix.size()));
     const auto error = errno;
 
     if (fd >= 0)
@@ -195,33 +182,27 @@ std::string PendingOutputFile::commit()
 
     // Data first, name last: after a crash the final name holds either the
     // old file or the complete new one.
-    if (::fsync (fd) != 0)
-        return fail (errno);
+    if (const auto error = OutputFileCalls::syncData (fd); error != 0)
+        return fail (error);
 
-    if (::fchmod (fd, mode) != 0)
-        return fail (errno);
+    if (const auto error = OutputFileCalls::setPermissions (fd, mode); error != 0)
+        return fail (error);
 
+    InterruptCleanup::forgetDescriptor();
     const auto closed = ::close (fd);
     fd = -1;
 
     if (closed != 0)
         return fail (errno);
 
-    if (::rename (tempPath.c_str(), finalPath.c_str()) != 0)
-        return fail (errno);
+    if (const auto error = OutputFileCalls::replace (tempPath, finalPath); error != 0)
+        return fail (error);
 
     finished = true;
     InterruptCleanup::disarm();
 
     // Make the rename itself durable; a failure here loses nothing written.
-    const auto directory = ::open (directoryOf (finalPath).c_str(), O_RDONLY | O_DIRECTORY);
-
-    if (directory >= 0)
-    {
-        ::fsync (directory);
-        ::close (directory);
-    }
-
+    OutputFileCalls::syncDirectory (directoryOf (finalPath));
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include "AudioMidiHandler.h"
+#include "FileIdentity.h"
 #include "InputAudio.h"
 #include "MidiSchedule.h"
 #include "OfflineDevice.h"
@@ -10,11 +11,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <iomanip>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -30,17 +28,6 @@ namespace
         text << std::setprecision (10) << rate;
         return text.str();
     }
-
-    // Identity, not spelling: sees through relative paths, "..", symbolic
-    // links and hard links.
-    bool isSameFile (const std::string& a, const std::string& b)
-    {
-        struct stat infoA {}, infoB {};
-
-        return ::stat (a.c_str(), &infoA) == 0 && ::stat (b.c_str(), &infoB) == 0
-            && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
-    }
-
 }
 
 std::string Renderer::render (const RenderOptions& options,
@@ -61,10 +48,10 @@ std::string Renderer::render (const RenderOptions& options,
         if (auto error = MidiSchedule::load (options.midiPath, sampleRate, schedule); ! error.empty())
             return error;
 
-    if (isSameFile (options.inputPath, options.outputPath))
+    if (FileIdentity::isSameFile (options.inputPath, options.outputPath))
         return "output '" + options.outputPath + "' is the input file; choose another name";
 
-    if (! options.midiPath.empty() && isSameFile (options.midiPath, options.outputPath))
+    if (! options.midiPath.empty() && FileIdentity::isSameFile (options.midiPath, options.outputPath))
         return "output '" + options.outputPath + "' is the MIDI file; choose another name";
 
     const auto inputLength = reader->lengthInSamples();

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// The file-system calls behind PendingOutputFile, for POSIX systems and for
+// Windows. Failures come back as errno values, so both platforms name them in
+// the same words.
+struct OutputFileCalls final
+{
+    // Any thread. The folder part of `path` ("." when it has none), and the
+    // name after the last separator. Windows takes either slash.
+    static std::string directoryOf (const std::string& path);
+    static std::string nameOf (const std::string& path);
+
+    // Any thread. `name` inside `directory`.
+    static std::string join (const std::string& directory, const std::string& name);
+
+    // Any thread. The longest file name, in bytes, that `directory` takes.
+    static size_t maximumNameLength (const std::string& directory);
+
+    enum class Link
+    {
+        none,       // not a symbolic link
+        resolved,   // a link; `target` is the file it leads to
+        dangling    // a link that leads nowhere
+    };
+
+    // Any thread.
+    static Link resolveLink (const std::string& path, std::string& target);
+
+    // Any thread. Creates a new file, never an existing one, named after
+    // `nameTemplate` with its six X before the last `suffixLength` characters
+    // replaced (in place); it is open for writing, byte for byte. Returns a
+    // descriptor, or -1 with errno set. The file can be removed by name while
+    // open.
+    static int createUnique (std::vector<char>& nameTemplate, int suffixLength);
+
+    // Any thread. Each returns 0 or an errno value.
+    static int syncData (int fd);
+    static int setPermissions (int fd, mode_t mode);
+
+    // Any thread. Moves `from` to `to` in one step, replacing what `to` held.
+    static int replace (const std::string& from, const std::string& to);
+
+    // Any thread. Makes a rename inside `directory` durable where the system
+    // does not do so by itself.
+    static void syncDirectory (const std::string& directory);
+
+    // Any thread.
+    static void remove (const std::string& path);
+
+    OutputFileCalls() = delete;
+};
