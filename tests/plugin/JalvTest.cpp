@@ -4,6 +4,7 @@
 #include "PluginPaths.h"
 #include "Polling.h"
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -92,4 +93,45 @@ namespace
             { "delOn", 1.0f }, { "delTme", 0.125f }, { "delAm", 0.6875f }, { "mast", 0.46875f } } },
         SettingsCase { "MasterOff", { { "distOn", 1.0f }, { "mastOn", 0.0f } } }),
         [] (const ::testing::TestParamInfo<SettingsCase>& info) { return info.param.name; });
+
+    // A NaN from the host's command line (jalv reads "nan" as that float and
+    // sends it as it is).
+    struct NanCase
+    {
+        std::string name;
+        std::vector<hosttest::Setting> hostSettings;
+        std::vector<hosttest::Setting> meaning;   // what the plugin must make of them
+    };
+
+    void PrintTo (const NanCase& nanCase, std::ostream* out)
+    {
+        *out << nanCase.name;
+    }
+
+    class JalvNanTest : public JalvTest,
+                        public ::testing::WithParamInterface<NanCase>
+    {
+    };
+
+    // A NaN keeps the parameter's value (here its default): the plugin
+    // sounds exactly as the renderer given the values the plugin kept,
+    // finite from the first sample to the last.
+    TEST_P (JalvNanTest, SoundsAsTheValueItKept)
+    {
+        const auto ports = startJalv (GetParam().hostSettings);
+
+        EXPECT_TRUE (hosttest::hostOutputMatchesRenderer (startJack(), ports, GetParam().meaning, 1.0, workFolder()));
+    }
+
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+
+    INSTANTIATE_TEST_SUITE_P (Values, JalvNanTest, ::testing::Values (
+        NanCase { "DistortionGainNaN", { { "distOn", 1.0f }, { "distGain", nan } }, { { "distOn", 1.0f } } },
+        NanCase { "AmpMidNaN", { { "ampMid", nan } }, {} },
+        NanCase { "MasterLevelNaN", { { "mast", nan } }, {} },
+        NanCase { "DelayAmountNaN", { { "delOn", 1.0f }, { "delAm", nan } }, { { "delOn", 1.0f } } },
+        NanCase { "AmpDriveNaN", { { "ampDrv", nan } }, {} },
+        // A switch read a NaN as off; the amp is on by default.
+        NanCase { "AmpSwitchNaN", { { "ampOn", nan } }, {} }),
+        [] (const ::testing::TestParamInfo<NanCase>& info) { return info.param.name; });
 }
