@@ -4,6 +4,7 @@
 #include "VelthornEditor.h"
 
 #include <cmath>
+#include <optional>
 
 namespace
 {
@@ -228,7 +229,16 @@ void VelthornProcessor::getStateInformation (juce::MemoryBlock& destData)
         values[index] = std::isnan (value) ? Table::readEngine (engine, Table::entries()[index]) : value;
     }
 
-    destData = PluginState::write (values);
+    // An exception must not leave the plugin into the host. Should memory
+    // run out, the host stores nothing, which reads back as no state.
+    try
+    {
+        destData = PluginState::write (values);
+    }
+    catch (...)
+    {
+        destData.reset();
+    }
 }
 
 void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -238,7 +248,19 @@ void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
     for (int i = 0; i < Table::numParameters; ++i)
         defaults[static_cast<size_t> (i)] = parameters.defaultValue (i);
 
-    const auto values = PluginState::read (data, sizeInBytes, defaults);
+    // An exception must not leave the plugin into the host: a state that
+    // cannot be read for want of memory is refused like a damaged one.
+    // Nothing is applied before the whole state has been read.
+    std::optional<PluginState::Values> values;
+
+    try
+    {
+        values = PluginState::read (data, sizeInBytes, defaults);
+    }
+    catch (...)
+    {
+        return;
+    }
 
     if (! values.has_value())
         return;
