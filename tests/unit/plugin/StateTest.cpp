@@ -182,10 +182,12 @@ TEST (PluginStateRestore, DamagedOrForeignStatesLeaveTheValuesAlone)
     const std::string open = "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"0.125\"/>";
     const std::string close = "</VelthornState>";
     cases.push_back ({ "nested 200,000 deep", wrapped (open + repeated ("<a>", 200000) + repeated ("</a>", 200000) + close) });
+    cases.push_back ({ "nested 100,000 deep, within the size a state may have",
+                       wrapped (open + repeated ("<a>", 100000) + repeated ("</a>", 100000) + close) });
     // 0xC0 0xBC is a '<' in an overlong UTF-8 form, which the framework's
     // decoder reads as a plain '<'.
-    cases.push_back ({ "nested 200,000 deep in overlong UTF-8",
-                       wrapped (open + repeated ("\xC0\xBC" "a>", 200000) + repeated ("\xC0\xBC/a>", 200000) + close) });
+    cases.push_back ({ "nested 100,000 deep in overlong UTF-8",
+                       wrapped (open + repeated ("\xC0\xBC" "a>", 100000) + repeated ("\xC0\xBC/a>", 100000) + close) });
     cases.push_back ({ "an entity that expands into itself",
                        wrapped ("<!DOCTYPE VelthornState [<!ENTITY a \"&xa;\">]>"
                                 "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"&a;\"/></VelthornState>") });
