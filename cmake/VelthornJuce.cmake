@@ -12,7 +12,7 @@ pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
 include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
-include(${CMAKE_CURRENT_LIST_DIR}/SafeLv2StateRestore.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
 
 add_library(velthorn_juce STATIC)
 
