@@ -10,6 +10,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # The framework's own codecs are compiled in; the repaint patch is for
     # the Linux window only.
     include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsJuceModules.cmake)
     set(VELTHORN_CODEC_LIBRARIES)
     set(VELTHORN_PLATFORM_DEFINITIONS)
@@ -26,6 +27,7 @@ else()
 
     include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
 endif()
 
 add_library(velthorn_juce STATIC)

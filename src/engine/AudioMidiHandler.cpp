@@ -9,10 +9,25 @@ namespace
 {
     constexpr auto relaxed = std::memory_order_relaxed;
 
-    // A switch stores its value truncated toward zero: 0.99 is off, 1.0 is on.
+    // Every way in (the panel, MIDI, a host, a restored project, the
+    // renderer's command line) delivers continuous values in 0..1, and that
+    // is the range the chain's mappings are made for: far outside it a gain
+    // overflows, and one infinity or NaN in a filter's or the delay's memory
+    // stays there until the device restarts. So a value is clamped into the
+    // range before it is stored (an infinity too). The caller has dealt with
+    // NaN already.
+    float toLevel (float value) noexcept
+    {
+        return std::clamp (value, 0.0f, 1.0f);
+    }
+
+    // A switch is on from 1 and off below it (0.99 is off), as truncating a
+    // value of 0..1 toward zero gives it, and is stored as 0 or 1. Decided by
+    // a comparison: converting an infinity or a float beyond the int range
+    // to an int is undefined.
     int32_t toSwitch (float value) noexcept
     {
-        return static_cast<int32_t> (value);
+        return value >= 1.0f ? 1 : 0;
     }
 
     // Used when a device announces no block size at all.
@@ -25,24 +40,30 @@ AudioMidiHandler::~AudioMidiHandler() = default;
 
 void AudioMidiHandler::setParameter (int index, float value)
 {
+    // A NaN is no value at all (a host's broken automation, say): the member
+    // keeps the one it has. Nothing is stored, so a change that another
+    // thread makes meanwhile is not undone either.
+    if (std::isnan (value))
+        return;
+
     switch (index)
     {
-        case 0:  delTme.store (value, relaxed); break;
-        case 1:  delAm.store (value, relaxed); break;
+        case 0:  delTme.store (toLevel (value), relaxed); break;
+        case 1:  delAm.store (toLevel (value), relaxed); break;
         case 2:  delOn.store (toSwitch (value), relaxed); break;
-        case 3:  wahFreq.store (value, relaxed); break;
-        case 4:  wahRes.store (value, relaxed); break;
-        case 5:  wahGain.store (value, relaxed); break;
+        case 3:  wahFreq.store (toLevel (value), relaxed); break;
+        case 4:  wahRes.store (toLevel (value), relaxed); break;
+        case 5:  wahGain.store (toLevel (value), relaxed); break;
         case 6:  wahOn.store (toSwitch (value), relaxed); break;
-        case 7:  distGain.store (value, relaxed); break;
-        case 8:  distFreq.store (value, relaxed); break;
+        case 7:  distGain.store (toLevel (value), relaxed); break;
+        case 8:  distFreq.store (toLevel (value), relaxed); break;
         case 9:  distOn.store (toSwitch (value), relaxed); break;
-        case 10: ampDrv.store (value, relaxed); break;
-        case 11: ampLo.store (value, relaxed); break;
-        case 12: ampMid.store (value, relaxed); break;
-        case 13: ampHi.store (value, relaxed); break;
+        case 10: ampDrv.store (toLevel (value), relaxed); break;
+        case 11: ampLo.store (toLevel (value), relaxed); break;
+        case 12: ampMid.store (toLevel (value), relaxed); break;
+        case 13: ampHi.store (toLevel (value), relaxed); break;
         case 14: ampOn.store (toSwitch (value), relaxed); break;
-        case 15: mast.store (value, relaxed); break;
+        case 15: mast.store (toLevel (value), relaxed); break;
         case 17: mastOn.store (toSwitch (value), relaxed); break;
         default: break;   // 16 is a free slot; anything else is not ours
     }
@@ -198,7 +219,9 @@ void AudioMidiHandler::handleIncomingMidiMessage (juce::MidiInput*, const juce::
     if ((status & 0xF0u) != 0xB0u || controller > 9u)
         return;
 
-    const double v = static_cast<double> (data[2]) / 127.0;
+    // A data byte has seven bits; one with the eighth set is not MIDI, and
+    // is read as the largest value rather than as one beyond the range.
+    const double v = static_cast<double> (std::min (static_cast<unsigned> (data[2]), 127u)) / 127.0;
     // Switches need exactly 127 to turn on; 0..126 switch off.
     const auto asSwitch = static_cast<int32_t> (v);
     const auto asLevel = static_cast<float> (v);

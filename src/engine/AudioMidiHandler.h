@@ -45,8 +45,9 @@ public:
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
 
     // Message thread: writes one member of the parameter block by index (see
-    // the table in the implementation). Switches truncate toward zero; index 16
-    // and indices outside 0..17 change nothing.
+    // the table in the implementation). A continuous value is clamped into
+    // 0..1 (infinities too); a switch is on from 1 and stored as 0 or 1; a
+    // NaN, index 16 and indices outside 0..17 change nothing.
     void setParameter (int index, float value);
 
     // Message thread: prepares for a run at the given rate and announced block

@@ -1,5 +1,7 @@
 #include "PluginState.h"
 
+#include "StateDocumentCheck.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <charconv>
@@ -14,6 +16,9 @@ namespace
     const juce::Identifier parameterTag { "parameter" };
     const juce::Identifier idAttribute { "id" };
     const juce::Identifier valueAttribute { "value" };
+
+    // What the framework's copyXmlToBinary writes first.
+    constexpr juce::uint32 binaryMagicNumber = 0x21324356;
 
     // The shortest text that reads back as the same float, bit for bit.
     juce::String exactText (float value)
@@ -83,15 +88,28 @@ std::optional<PluginState::Values> PluginState::read (const void* data, int size
     if (data == nullptr || sizeInBytes < 8)
         return std::nullopt;
 
+    const auto* const bytes = static_cast<const char*> (data);
+
+    if (juce::ByteOrder::littleEndianInt (bytes) != binaryMagicNumber)
+        return std::nullopt;
+
     // The header gives the document's length. The parser accepts a document
     // cut after any complete element (it closes what is open), so a state
     // cut short would otherwise be read in part, the rest as defaults.
-    const auto declaredLength = juce::ByteOrder::littleEndianInt (static_cast<const char*> (data) + 4);
+    const auto declaredLength = juce::ByteOrder::littleEndianInt (bytes + 4);
 
-    if (declaredLength > static_cast<juce::uint32> (sizeInBytes - 8))
+    if (declaredLength == 0 || declaredLength > static_cast<juce::uint32> (sizeInBytes - 8)
+        || declaredLength > StateDocumentCheck::maximumBytes)
         return std::nullopt;
 
-    const auto xml = juce::AudioProcessor::getXmlFromBinary (data, sizeInBytes);
+    // Decoded here rather than by the framework's reader of its own header,
+    // so that the check sees exactly the text the parser is given.
+    const auto text = juce::String::fromUTF8 (bytes + 8, static_cast<int> (declaredLength));
+
+    if (! StateDocumentCheck::isSafeToParse (text))
+        return std::nullopt;
+
+    const auto xml = juce::parseXML (text);
 
     if (xml == nullptr || ! xml->hasTagName (rootTag.toString()))
         return std::nullopt;

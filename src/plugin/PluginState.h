@@ -14,8 +14,9 @@
 // Reading is forgiving, because a project may come from a newer Velthorn,
 // be cut short or be damaged:
 //   - not a Velthorn state at all (wrong header, shorter than its header
-//     says, not XML, another root element): nothing is read, the caller
-//     keeps its values;
+//     says, not XML, another root element) or one the XML parser must not
+//     be given (see StateDocumentCheck): nothing is read, the caller keeps
+//     its values;
 //   - a newer format version: read the same way; what this version does not
 //     know is ignored;
 //   - a value missing, not a number or not finite: the default;

@@ -3,6 +3,9 @@
 #include "PluginState.h"
 #include "VelthornEditor.h"
 
+#include <cmath>
+#include <optional>
+
 namespace
 {
     using Table = PluginParameterTable;
@@ -154,7 +157,18 @@ void VelthornProcessor::pushParameterChanges() noexcept
         const auto value = parameters.engineValue (i);
         auto& last = lastPushed[static_cast<size_t> (i)];
 
-        if (value != last)
+        if (std::isnan (value))
+        {
+            // A host's NaN is no value: the engine keeps the one it has, and
+            // the parameter, which would otherwise go on holding the NaN (and
+            // write it into the project), is put back to it; the host hears
+            // of that as of a MIDI change.
+            const auto kept = Table::readEngine (engine, Table::entries()[static_cast<size_t> (i)]);
+            parameters.setQuietly (i, kept);
+            last = kept;
+            hostNeedsTelling[static_cast<size_t> (i)].store (true, std::memory_order_release);
+        }
+        else if (value != last)
         {
             engine.setParameter (Table::entries()[static_cast<size_t> (i)].engineIndex, value);
             last = value;
@@ -194,7 +208,8 @@ void VelthornProcessor::setFromEditor (int engineIndex, float value)
 {
     const auto position = Table::positionForEngineIndex (engineIndex);
 
-    if (position < 0)
+    // The panel never sends a NaN, but if it did, the value would stay.
+    if (position < 0 || std::isnan (value))
         return;
 
     engine.setParameter (engineIndex, value);
@@ -206,9 +221,24 @@ void VelthornProcessor::getStateInformation (juce::MemoryBlock& destData)
     PluginState::Values values {};
 
     for (int i = 0; i < Table::numParameters; ++i)
-        values[static_cast<size_t> (i)] = parameters.engineValue (i);
+    {
+        // A NaN that a host set since the last block is not the value: the
+        // engine's is.
+        const auto index = static_cast<size_t> (i);
+        const auto value = parameters.engineValue (i);
+        values[index] = std::isnan (value) ? Table::readEngine (engine, Table::entries()[index]) : value;
+    }
 
-    destData = PluginState::write (values);
+    // An exception must not leave the plugin into the host. Should memory
+    // run out, the host stores nothing, which reads back as no state.
+    try
+    {
+        destData = PluginState::write (values);
+    }
+    catch (...)
+    {
+        destData.reset();
+    }
 }
 
 void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -218,7 +248,19 @@ void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
     for (int i = 0; i < Table::numParameters; ++i)
         defaults[static_cast<size_t> (i)] = parameters.defaultValue (i);
 
-    const auto values = PluginState::read (data, sizeInBytes, defaults);
+    // An exception must not leave the plugin into the host: a state that
+    // cannot be read for want of memory is refused like a damaged one.
+    // Nothing is applied before the whole state has been read.
+    std::optional<PluginState::Values> values;
+
+    try
+    {
+        values = PluginState::read (data, sizeInBytes, defaults);
+    }
+    catch (...)
+    {
+        return;
+    }
 
     if (! values.has_value())
         return;

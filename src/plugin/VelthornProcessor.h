@@ -67,7 +67,9 @@ public:
 
     // Message thread (or the host's state thread), never during processBlock
     // on the same instance in the hosts this was tried with; it reads and
-    // writes only atomics, so either way is safe.
+    // writes only atomics, so either way is safe. Neither throws. A state
+    // that is damaged, not Velthorn's or beyond what a state can need is
+    // refused and the current values stay (see PluginState).
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 

@@ -1,3 +1,4 @@
+#include "DamagedState.h"
 #include "HostedPlugin.h"
 #include "Reference.h"
 #include "Runner.h"
@@ -5,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -15,6 +18,7 @@
 namespace
 {
     using harness::Format;
+    using harness::wrappedDocument;
 
     constexpr int largestBlock = 4096;
 
@@ -270,4 +274,130 @@ namespace
 
     INSTANTIATE_TEST_SUITE_P (Formats, HarnessFormatTest, ::testing::Values (Format::lv2, Format::vst3),
                               [] (const auto& info) { return harness::nameOf (info.param); });
+
+    // A project saved by the host, damaged, and loaded into a plugin that
+    // is running with settings of its own. The plugin state inside the
+    // host's own wrapping is what is damaged, so the framework's plugin
+    // wrapper and then the plugin itself read it, as in a DAW.
+    struct DamagedStateCase
+    {
+        const char* name;
+        Format format;
+        // The host's saved state, damaged.
+        std::function<juce::MemoryBlock (const juce::MemoryBlock& saved)> damage;
+        bool taken;   // true for the control: a readable state made the same way
+    };
+
+    void PrintTo (const DamagedStateCase& c, std::ostream* out)
+    {
+        *out << c.name;
+    }
+
+    // Every parameter at a value other than its default, and others again in
+    // the readable document below.
+    const std::vector<harness::Setting>& runningSettings()
+    {
+        static const std::vector<harness::Setting> settings {
+            { "delTme", 0.125f }, { "delAm", 0.625f }, { "delOn", 1.0f }, { "wahFreq", 0.375f }, { "wahRes", 0.625f },
+            { "wahGain", 0.5f }, { "wahOn", 1.0f }, { "distGain", 0.75f }, { "distFreq", 0.25f }, { "distOn", 1.0f },
+            { "ampDrv", 0.375f }, { "ampLo", 0.25f }, { "ampMid", 0.75f }, { "ampHi", 0.5625f }, { "ampOn", 0.0f },
+            { "mast", 0.46875f }, { "mastOn", 1.0f } };
+        return settings;
+    }
+
+    std::string readableDocument()
+    {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><VelthornState version=\"1\">"
+               "<parameter id=\"mast\" value=\"0.25\"/><parameter id=\"delOn\" value=\"0\"/></VelthornState>";
+    }
+
+    std::string deeplyNestedDocument()
+    {
+        std::string text = "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"0.25\"/>";
+        for (int i = 0; i < 100000; ++i)
+            text += "<a>";
+        for (int i = 0; i < 100000; ++i)
+            text += "</a>";
+        return text + "</VelthornState>";
+    }
+
+    // The characters after a base64 string's byte count, without it.
+    std::string base64Digits (const juce::MemoryBlock& bytes)
+    {
+        const auto encoded = bytes.toBase64Encoding().toStdString();
+        return encoded.substr (encoded.find ('.'));
+    }
+
+    // A readable document whose header claims a little more than it holds,
+    // followed by the framework's private data marker with a length larger
+    // than the whole state: the wrapper would tell the plugin the state is
+    // 100,000 bytes long, and the header's claim would then look true.
+    juce::MemoryBlock privateDataLongerThanTheState()
+    {
+        auto bytes = wrappedDocument (readableDocument(), 100);
+        const char marker[] = "JUCEPrivateData";
+        const auto total = static_cast<uint64_t> (bytes.getSize() + sizeof (uint64_t) + sizeof (marker) - 1);
+        const uint64_t claimed = total - 2 * sizeof (uint64_t) - (sizeof (marker) - 1) - 100000u;   // wraps round
+        bytes.append (&claimed, sizeof claimed);
+        bytes.append (marker, sizeof (marker) - 1);
+        return bytes;
+    }
+
+    class HarnessDamagedStateTest : public ::testing::TestWithParam<DamagedStateCase>
+    {
+    };
+
+    TEST_P (HarnessDamagedStateTest, IsRefusedAndThePluginCarriesOnAsItWas)
+    {
+        const auto& c = GetParam();
+        harness::Scenario first;
+        first.sampleRate = 48000.0;
+        first.input = harness::makeInput (48000.0, 0.05, 0.0);
+        first.settings = runningSettings();
+
+        harness::HostedPlugin plugin (c.format, 48000.0, largestBlock), twin (c.format, 48000.0, largestBlock);
+        harness::play (plugin, first, blockSizes (256, 0u));
+        harness::play (twin, first, blockSizes (256, 0u));
+
+        juce::MemoryBlock saved;
+        plugin.instance().getStateInformation (saved);
+        const auto damaged = c.damage (saved);
+        plugin.instance().setStateInformation (damaged.getData(), static_cast<int> (damaged.getSize()));
+
+        harness::Scenario next;
+        next.sampleRate = 48000.0;
+        next.input = harness::makeInput (48000.0, 0.25, 0.1);
+        const auto output = harness::play (plugin, next, blockSizes (256, 0u));
+        EXPECT_TRUE (harness::finiteAndNormal (output));
+
+        if (c.taken)
+        {
+            EXPECT_EQ (plugin.get ("mast"), 0.25f);
+            EXPECT_EQ (plugin.get ("delOn"), 0.0f);
+            return;
+        }
+
+        EXPECT_TRUE (harness::bitIdentical ("after the damaged state against a plugin that never saw it",
+                                            harness::play (twin, next, blockSizes (256, 0u)), output));
+
+        for (const auto& setting : runningSettings())
+            EXPECT_EQ (plugin.get (setting.id), setting.value) << setting.id;
+    }
+
+    INSTANTIATE_TEST_SUITE_P (States, HarnessDamagedStateTest, ::testing::Values (
+        DamagedStateCase { "LV2_Readable", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, wrappedDocument (readableDocument()).toBase64Encoding().toStdString()); }, true },
+        DamagedStateCase { "LV2_HugeByteCount", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, "99999999999999999999" + base64Digits (wrappedDocument (readableDocument()))); }, false },
+        DamagedStateCase { "LV2_NegativeByteCount", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, "-5" + base64Digits (wrappedDocument (readableDocument()))); }, false },
+        DamagedStateCase { "LV2_NestedOneHundredThousandDeep", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, wrappedDocument (deeplyNestedDocument()).toBase64Encoding().toStdString()); }, false },
+        DamagedStateCase { "VST3_Readable", Format::vst3, [] (const juce::MemoryBlock& saved)
+            { return harness::withVst3ComponentState (saved, wrappedDocument (readableDocument())); }, true },
+        DamagedStateCase { "VST3_NestedOneHundredThousandDeep", Format::vst3, [] (const juce::MemoryBlock& saved)
+            { return harness::withVst3ComponentState (saved, wrappedDocument (deeplyNestedDocument())); }, false },
+        DamagedStateCase { "VST3_PrivateDataLongerThanTheState", Format::vst3, [] (const juce::MemoryBlock& saved)
+            { return harness::withVst3ComponentState (saved, privateDataLongerThanTheState()); }, false }),
+        [] (const auto& info) { return std::string (info.param.name); });
 }

@@ -51,7 +51,8 @@ namespace harness
     // samples of their own.
     Scenario makeRenderableScenario (double sampleRate, uint32_t seed);
 
-    // Any thread: random automation of every one of the 17 parameters.
+    // Any thread: random automation of every one of the 17 parameters, three
+    // moves each, the first of them a NaN.
     Scenario makeFullAutomationScenario (double sampleRate, uint32_t seed);
 
     // Any thread: the MIDI controller that moves the parameter, or -1.

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -44,6 +46,9 @@ namespace
         const int expected;
         std::atomic<int> arrived { 0 };
     };
+
+    constexpr float wildValues[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                                     -std::numeric_limits<float>::infinity(), 1.0e30f, -3.0f };
 
     bool isSwitchValue (int32_t v) { return v == 0 || v == 1; }
     bool isLevel (float v) { return v >= 0.0f && v <= 1.0f; }
@@ -101,8 +106,12 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
             const auto at = [i] (unsigned n) { return static_cast<int> (i % n); };
             engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1 + at (16), at (10),
                                                                                            static_cast<int> ((i % 128u) * 37u % 128u)));
-            // The panel writes too, as a dragged knob does.
-            engine.setParameter (at (18), static_cast<float> (at (101)) / 100.0f);
+            // The panel writes too, as a dragged knob does, and now and then
+            // a value no control gives, as a host's broken automation does:
+            // every member must still read as in range.
+            const float value = i % 13 == 0 ? wildValues[(i / 13) % std::size (wildValues)]
+                                            : static_cast<float> (at (101)) / 100.0f;
+            engine.setParameter (at (18), value);
             ++midiMessages;
         }
     });

@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <limits>
+#include <map>
+#include <string>
 
 using namespace plugintest;
 
@@ -48,6 +49,27 @@ namespace
         if (xml != nullptr)
             juce::AudioProcessor::copyXmlToBinary (*xml, block);
         return block;
+    }
+
+    // A document wrapped as the framework wraps one (magic number, length,
+    // text, a terminating zero), without parsing it first.
+    juce::MemoryBlock wrapped (const std::string& text)
+    {
+        juce::MemoryOutputStream out;
+        out.writeInt (0x21324356);
+        out.writeInt (static_cast<int> (text.size()));
+        out.write (text.data(), text.size());
+        out.writeByte (0);
+        return out.getMemoryBlock();
+    }
+
+    std::string repeated (const std::string& text, int times)
+    {
+        std::string result;
+        result.reserve (text.size() * static_cast<size_t> (times));
+        for (int i = 0; i < times; ++i)
+            result += text;
+        return result;
     }
 
     // Odd values: not round in decimal, tiny, on the range's ends.
@@ -153,6 +175,25 @@ TEST (PluginStateRestore, DamagedOrForeignStatesLeaveTheValuesAlone)
     for (size_t length : { size_t { 1 }, size_t { 7 }, size_t { 9 }, good.getSize() / 2, good.getSize() - 2, afterTenthParameter })
         cases.push_back ({ "truncated", juce::MemoryBlock (good.getData(), length) });
 
+    // Documents that would overwhelm the framework's XML parser, which
+    // recurses once per nesting level and expands the entities a document
+    // type declares, and documents beyond what a state can need; each
+    // holds a value the reader would otherwise take.
+    const std::string open = "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"0.125\"/>";
+    const std::string close = "</VelthornState>";
+    cases.push_back ({ "nested 200,000 deep", wrapped (open + repeated ("<a>", 200000) + repeated ("</a>", 200000) + close) });
+    cases.push_back ({ "nested 100,000 deep, within the size a state may have",
+                       wrapped (open + repeated ("<a>", 100000) + repeated ("</a>", 100000) + close) });
+    // 0xC0 0xBC is a '<' in an overlong UTF-8 form, which the framework's
+    // decoder reads as a plain '<'.
+    cases.push_back ({ "nested 100,000 deep in overlong UTF-8",
+                       wrapped (open + repeated ("\xC0\xBC" "a>", 100000) + repeated ("\xC0\xBC/a>", 100000) + close) });
+    cases.push_back ({ "an entity that expands into itself",
+                       wrapped ("<!DOCTYPE VelthornState [<!ENTITY a \"&xa;\">]>"
+                                "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"&a;\"/></VelthornState>") });
+    cases.push_back ({ "two megabytes", wrapped (open + "<padding text=\"" + std::string (2 << 20, 'x') + "\"/>" + close) });
+    cases.push_back ({ "a hundred thousand elements", wrapped (open + repeated ("<a/>", 100000) + close) });
+
     // Only the terminating zero lost: the document is whole and is read.
     {
         auto processor = makeProcessor (2, 2, 48000.0, 64);
@@ -218,6 +259,17 @@ TEST (PluginStateRestore, ReadableStatesAreCompletedClampedAndFiltered)
           "<parameter id=\"ampMid\" value=\"1e999\"/><parameter id=\"ampLo\" value=\"\"/><parameter id=\"delTme\"/>"
           "<parameter id=\"wahRes\" value=\"0.5x\"/><parameter value=\"0.1\"/></VelthornState>",
           {} },
+        { "a newer version with many elements this one does not know",
+          "<VelthornState version=\"9\">"
+          "<preset name=\"a\"><b><c><d><e><f><g><h/></g></f></e></d></c></b></preset>"
+          "<parameter id=\"delAm\" value=\"0.25\"/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<!-- a comment --><parameter id=\"ampLo\" value=\"0.75\"/></VelthornState>",
+          { { "delAm", 0.25f }, { "ampLo", 0.75f } } },
         { "the same id twice: the last one counts",
           "<VelthornState version=\"1\"><parameter id=\"distFreq\" value=\"0.1\"/><parameter id=\"distFreq\" value=\"0.2\"/></VelthornState>",
           { { "distFreq", 0.2f } } },
