@@ -374,8 +374,28 @@ namespace rendertest
                 ::setrlimit (RLIMIT_FSIZE, &limit);
             }
 
+            if (limits.maximumAddressSpace >= 0)
+            {
+                const rlimit limit { static_cast<rlim_t> (limits.maximumAddressSpace), static_cast<rlim_t> (limits.maximumAddressSpace) };
+                ::setrlimit (RLIMIT_AS, &limit);
+            }
+
             if (::chdir (workingDirectory.c_str()) != 0)
                 ::_exit (127);
+
+            if (limits.honourFilePermissions && ::geteuid() == 0)
+            {
+                // Still user 0, the owner of the test's files, but without
+                // CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH: a mode-444 file
+                // is then as read-only as it is to its owner on any desktop.
+                std::vector<char*> launcher { const_cast<char*> ("setpriv"),
+                                              const_cast<char*> ("--bounding-set=-dac_override,-dac_read_search"),
+                                              const_cast<char*> ("--inh-caps=-dac_override,-dac_read_search"),
+                                              const_cast<char*> ("--") };
+                launcher.insert (launcher.end(), argv.begin(), argv.end());
+                ::execvp (launcher[0], launcher.data());
+                ::_exit (127);
+            }
 
             ::execv (argv[0], argv.data());
             ::_exit (127);

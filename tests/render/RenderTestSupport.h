@@ -105,6 +105,10 @@ namespace rendertest
     {
         int64_t maximumFileSize = -1;   // RLIMIT_FSIZE in bytes; -1 leaves it alone
         bool ignoreFileSizeSignal = true;   // with a limit: writes fail with EFBIG, no SIGXFSZ
+        int64_t maximumAddressSpace = -1;   // RLIMIT_AS in bytes; -1 leaves it alone
+        // Held to the file permission bits as any user is: run as root (as on
+        // CI), without the capabilities that write past them.
+        bool honourFilePermissions = false;
     };
 
     // Runs the real velthorn-render binary with `arguments` in `workingDirectory`

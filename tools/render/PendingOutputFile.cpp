@@ -133,6 +133,13 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
         if (! S_ISREG (info.st_mode))
             return shown + " exists and is not a regular file";
 
+        // The rename below needs only the folder's permission, so it would
+        // replace a file its user made read-only: refuse as writing into it
+        // would be refused (root writes anyway, as into any file).
+        if (::faccessat (AT_FDCWD, finalPath.c_str(), W_OK, AT_EACCESS) != 0)
+            return "cannot replace " + shown + ": "
+                 + (errno == EACCES ? "it is write-protected (" + describeError (errno) + ")" : describeError (errno));
+
         // A replaced file keeps its permissions.
         mode = info.st_mode & 07777;
     }
