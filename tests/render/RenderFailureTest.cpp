@@ -208,6 +208,28 @@ namespace
         EXPECT_EQ (modeOf (dir.path ("out.wav")), modeBefore) << "a replaced file keeps its mode";
     }
 
+    TEST_F (RenderFailure, AnInputFromAPipeIsRefusedAsNotARegularFile)
+    {
+        // `cat take.wav | velthorn-render /dev/stdin out.wav`: the audio
+        // readers need to move around in the file, which a pipe cannot.
+        const auto small = dir.path ("small.wav");
+        rendertest::writeAudio (small, makeSignal (1, 100, 44100.0));
+        const auto bytes = rendertest::readBytes (small);
+        ::unlink (small.c_str());
+
+        rendertest::RunLimits limits;
+        limits.standardInput.assign (bytes.begin(), bytes.end());
+        expectFailure ({ "/dev/stdin", "out.wav" }, 1, "input '/dev/stdin' is not a regular file (it is a pipe)", limits);
+    }
+
+    TEST_F (RenderFailure, ANamedPipeAsInputIsRefusedWithoutWaitingForAWriter)
+    {
+        ASSERT_EQ (::mkfifo (dir.path ("pipe.wav").c_str(), 0644), 0);
+        entriesBefore = dir.entries();
+
+        expectFailure ({ "pipe.wav", "new.wav" }, 1, "input 'pipe.wav' is not a regular file (it is a pipe)");
+    }
+
     TEST_F (RenderFailure, TheSameRunSucceedsWithoutTheFault)
     {
         // Guards the table: in.wav and the folder really do render.

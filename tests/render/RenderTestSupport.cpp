@@ -169,6 +169,39 @@ namespace rendertest
         ASSERT_TRUE (midiFile.writeTo (stream, 1));
     }
 
+    std::vector<uint8_t> midiFileBytes (int format, int division, const std::vector<std::vector<uint8_t>>& trackBodies,
+                                        int numTracks)
+    {
+        std::vector<uint8_t> bytes;
+
+        const auto put32 = [&bytes] (uint32_t value)
+        {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                bytes.push_back (static_cast<uint8_t> (value >> shift));
+        };
+
+        const auto put16 = [&bytes] (int value)
+        {
+            bytes.push_back (static_cast<uint8_t> (value >> 8));
+            bytes.push_back (static_cast<uint8_t> (value));
+        };
+
+        bytes.insert (bytes.end(), { 'M', 'T', 'h', 'd' });
+        put32 (6);
+        put16 (format);
+        put16 (numTracks >= 0 ? numTracks : static_cast<int> (trackBodies.size()));
+        put16 (division);
+
+        for (const auto& body : trackBodies)
+        {
+            bytes.insert (bytes.end(), { 'M', 'T', 'r', 'k' });
+            put32 (static_cast<uint32_t> (body.size()));
+            bytes.insert (bytes.end(), body.begin(), body.end());
+        }
+
+        return bytes;
+    }
+
     int64_t tickToSample (int64_t tick, const std::vector<TempoChange>& tempoMap, int64_t ticksPerQuarter, int64_t rate)
     {
         int64_t elapsed = 0;   // microseconds times ticksPerQuarter
@@ -355,6 +388,25 @@ namespace rendertest
         ::unlink (outName);
         ::unlink (errName);
 
+        // Written whole before the renderer starts, so this side never waits
+        // on it and never writes into a pipe it has left.
+        int inFd = -1;
+
+        if (! limits.standardInput.empty())
+        {
+            int pipeFds[2] = { -1, -1 };
+
+            if (::pipe (pipeFds) != 0)
+                throw std::runtime_error ("pipe failed");
+
+            if (::write (pipeFds[1], limits.standardInput.data(), limits.standardInput.size())
+                != static_cast<ssize_t> (limits.standardInput.size()))
+                throw std::runtime_error ("standard input too long for a pipe");
+
+            ::close (pipeFds[1]);
+            inFd = pipeFds[0];
+        }
+
         const auto pid = ::fork();
 
         if (pid == 0)
@@ -362,8 +414,8 @@ namespace rendertest
             ::dup2 (outFd, STDOUT_FILENO);
             ::dup2 (errFd, STDERR_FILENO);
 
-            const auto nullIn = ::open ("/dev/null", O_RDONLY);
-            ::dup2 (nullIn, STDIN_FILENO);
+            const auto in = inFd >= 0 ? inFd : ::open ("/dev/null", O_RDONLY);
+            ::dup2 (in, STDIN_FILENO);
 
             if (limits.maximumFileSize >= 0)
             {
@@ -400,6 +452,9 @@ namespace rendertest
             ::execv (argv[0], argv.data());
             ::_exit (127);
         }
+
+        if (inFd >= 0)
+            ::close (inFd);
 
         RunResult result;
         fillResult (waitFor (pid), result);

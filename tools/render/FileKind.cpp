@@ -1,0 +1,29 @@
+#include "FileKind.h"
+
+#include <sys/stat.h>
+
+std::string FileKind::describe (mode_t mode)
+{
+    if (S_ISREG (mode))
+        return {};
+
+    if (S_ISDIR (mode))
+        return "a directory";
+
+    if (S_ISFIFO (mode))
+        return "a pipe";
+
+    if (S_ISSOCK (mode))
+        return "a socket";
+
+    if (S_ISCHR (mode))
+        return "a character device";
+
+    if (S_ISBLK (mode))
+        return "a block device";
+
+    if (S_ISLNK (mode))
+        return "a symbolic link";
+
+    return "not a file";
+}
