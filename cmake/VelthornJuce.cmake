@@ -11,7 +11,14 @@ pkg_check_modules(VELTHORN_CODECS REQUIRED IMPORTED_TARGET
 
 include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
+# juce_audio_devices is patched in two places; its copy leaves out the files
+# both of them write.
+velthorn_patch_juce_module(juce_audio_devices
+    native/juce_linux_JackAudio.cpp
+    audio_io/juce_AudioDeviceManager.cpp
+    native/juce_linux_ALSA.cpp)
 include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/RecoverableAlsaDevices.cmake)
 
 add_library(velthorn_juce STATIC)
 
