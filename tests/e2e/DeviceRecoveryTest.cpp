@@ -1,6 +1,7 @@
 #include "AppAudioCheck.h"
 #include "E2eTest.h"
 #include "JackClientNamesLock.h"
+#include "JackPlayRecord.h"
 #include "Polling.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 
 namespace
 {
-    constexpr double signalSeconds = 0.5;
+    constexpr double signalSeconds = 0.25;
 
     // ALSA's jack plugin (libasound2-plugins) as a desktop's configuration
     // offers it: an ALSA device "jack" whose sound goes to and comes from the
@@ -78,6 +79,58 @@ namespace
                                              << (seen.empty() ? " none" : seen) << "\n" << app.process().report();
     }
 
+    // Waits until the app's outputs stay exactly silent for a quarter of a
+    // second: the engine's filters have come to rest (their tails end in
+    // exact zeros once they fall below the smallest normal float).
+    bool waitUntilAtRest (const e2e::JackServer& server, const e2e::PortsUnderTest& ports)
+    {
+        const auto frames = static_cast<size_t> (e2e::JackServer::sampleRate / 4);
+
+        return e2e::pollUntil (e2e::startupTimeout, [&]
+        {
+            e2e::JackPlayRecord listener (server, e2e::StereoBuffer::silence (0), frames);
+            listener.recordFrom (ports.leftOut, ports.rightOut);
+            listener.startRecording();
+
+            if (! listener.waitForRecording (e2e::startupTimeout))
+                return false;
+
+            const auto heard = listener.recording();
+            const auto silent = [] (const std::vector<float>& samples)
+            {
+                return std::all_of (samples.begin(), samples.end(), [] (float x) { return x == 0.0f; });
+            };
+
+            return silent (heard.left) && silent (heard.right);
+        });
+    }
+
+    // Through ALSA's jack plugin the app's audio thread is not one of JACK's:
+    // a period it delivers late on a loaded machine reaches JACK as a gap of
+    // silence (or a capture period is dropped), which the bit-for-bit
+    // comparison sees. So a few attempts are allowed, each from an engine at
+    // rest again; a device that does not play fails every one.
+    ::testing::AssertionResult playsWhatTheEngineComputes (const e2e::JackServer& server, const e2e::PortsUnderTest& ports)
+    {
+        constexpr int attempts = 4;
+        std::string failures;
+
+        for (int attempt = 1; attempt <= attempts; ++attempt)
+        {
+            if (attempt > 1 && ! waitUntilAtRest (server, ports))
+                return ::testing::AssertionFailure() << "the app's output did not come to rest:" << failures;
+
+            const auto result = e2e::outputMatchesEngine (server, ports, signalSeconds);
+
+            if (result)
+                return result;
+
+            failures += "\nattempt " + std::to_string (attempt) + ": " + result.message();
+        }
+
+        return ::testing::AssertionFailure() << "no attempt matched the engine:" << failures;
+    }
+
     struct ServerEnd
     {
         std::string label;
@@ -104,7 +157,7 @@ namespace
 
         e2e::PortsUnderTest before;
         ASSERT_TRUE (waitForAlsaDevicePorts (jack, app, before));
-        ASSERT_TRUE (e2e::outputMatchesEngine (jack, before, signalSeconds)) << "before the server went";
+        ASSERT_TRUE (playsWhatTheEngineComputes (jack, before)) << "before the server went";
 
         // The device still counts as open, but nothing calls back any more.
         (jack.*GetParam().end)();
@@ -115,8 +168,7 @@ namespace
         ASSERT_TRUE (waitForAlsaDevicePorts (jack, app, after)) << "the app did not come back to the restarted server";
         EXPECT_NE (after.leftOut, before.leftOut) << "the device was opened anew";
 
-        // Bit for bit what a fresh engine gives, as after any device start.
-        EXPECT_TRUE (e2e::outputMatchesEngine (jack, after, signalSeconds)) << "after the server came back";
+        EXPECT_TRUE (playsWhatTheEngineComputes (jack, after)) << "after the server came back";
         EXPECT_TRUE (app.process().isRunning()) << app.process().report();
     }
 
