@@ -110,32 +110,38 @@ bool DeviceRecovery::isRunning (const Choice& choice) const
     return silentForMs < std::max (stalledPeriods * periodMs, 0.9 * checkIntervalMs);
 }
 
-bool DeviceRecovery::somethingPlays() const
+bool DeviceRecovery::anotherDevicePlays (const Choice& choice) const
 {
     auto* const device = manager.getCurrentAudioDevice();
-    return device != nullptr && device->isOpen() && device->isPlaying();
+
+    if (device == nullptr || ! device->isOpen() || ! device->isPlaying())
+        return false;
+
+    const auto setup = manager.getAudioDeviceSetup();
+    return ! (Choice { manager.getCurrentAudioDeviceType(), setup.outputDeviceName, setup.inputDeviceName } == choice);
 }
 
 void DeviceRecovery::startLookUp (const Choice& choice)
 {
     wanted = choice;
     lookUpDone = false;
-    deviceListedAgain = false;
+    deviceAvailable = false;
 
-    lookUp = std::thread ([this, choice]
+    lookUp = std::thread ([this, choice, tryOpening = anotherDevicePlays (choice)]
     {
-        deviceListedAgain = isListed (choice);
+        deviceAvailable = isAvailable (choice, tryOpening);
         lookUpDone = true;
     });
 }
 
-bool DeviceRecovery::isListed (const Choice& choice)
+bool DeviceRecovery::isAvailable (const Choice& choice, bool tryOpening)
 {
     // Objects of our own, because the manager's belong to the message
     // thread. They are made once and kept until exit: some types set
-    // process-wide state as they come and go (ALSA's error handler). For
-    // JACK the scan is one client that connects and leaves, and it fails at
-    // once while no server runs; for ALSA it opens each device to try it.
+    // process-wide state as they come and go (ALSA's error handler and
+    // configuration). For JACK the scan is one client that connects and
+    // leaves, and it fails at once while no server runs; ALSA reads the
+    // device hints of its configuration.
     if (lookUpTypes.isEmpty())
         manager.createAudioDeviceTypes (lookUpTypes);
 
@@ -147,8 +153,25 @@ bool DeviceRecovery::isListed (const Choice& choice)
         type->scanForDevices();
         const auto outputs = type->getDeviceNames (false);
         const auto inputs = type->getDeviceNames (true);
-        return (choice.outputName.isEmpty() || outputs.contains (choice.outputName))
-               && (choice.inputName.isEmpty() || inputs.contains (choice.inputName));
+
+        if ((choice.outputName.isNotEmpty() && ! outputs.contains (choice.outputName))
+            || (choice.inputName.isNotEmpty() && ! inputs.contains (choice.inputName)))
+            return false;
+
+        if (! tryOpening)
+            return true;
+
+        const std::unique_ptr<juce::AudioIODevice> device (type->createDevice (choice.outputName, choice.inputName));
+
+        if (device == nullptr)
+            return false;
+
+        juce::BigInteger inputChannels, outputChannels;
+        inputChannels.setRange (0, inputsNeeded, true);
+        outputChannels.setRange (0, outputsNeeded, true);
+        const auto error = device->open (inputChannels, outputChannels, 0.0, 0);
+        device->close();
+        return error.isEmpty();
     }
 
     return false;
@@ -156,22 +179,13 @@ bool DeviceRecovery::isListed (const Choice& choice)
 
 void DeviceRecovery::lookUpEnded()
 {
-    if (! deviceListedAgain.load())
-    {
-        // Gone from the list: when it is back, it gets another try.
-        failedWhileListed = false;
+    if (! deviceAvailable.load())
         return;
-    }
 
     // Things may have moved on while the look-up ran.
     noteCallbacks();
 
     if (isModalDialogOpen() || ! (chosenDevice() == wanted) || isRunning (wanted))
-        return;
-
-    // It just failed to open although listed: trying again every two seconds
-    // would interrupt the device that plays instead each time.
-    if (failedWhileListed && somethingPlays())
         return;
 
     reopen (wanted);
@@ -210,7 +224,6 @@ void DeviceRecovery::reopen (const Choice& choice)
     }
 
     noteCallbacks();
-    failedWhileListed = ! isRunning (choice);
 
     if (error.isNotEmpty())
         DBG ("the audio device did not reopen: " << error);

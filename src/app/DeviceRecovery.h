@@ -26,9 +26,11 @@
 // The chosen device is the device manager's explicit setup (the saved one, or
 // the one picked in Audio Settings), or without one the device that ran. A
 // choice of no device ("<< none >>") is respected, and nothing is tried while
-// a modal dialog (Audio Settings) is open. A chosen device that is listed but
-// fails to open is not tried again while another device plays, until it has
-// left the list and come back.
+// a modal dialog (Audio Settings) is open. While another device plays in its
+// place, the look-up also opens the chosen device for a moment and closes it
+// again: a device that is listed but does not open (ALSA's jack device, which
+// its configuration always lists, while no JACK server runs) must not
+// interrupt the one that plays every two seconds.
 //
 // Message thread only, apart from the look-up it runs on its own thread.
 class DeviceRecovery final : private juce::Timer
@@ -75,12 +77,12 @@ private:
     Choice chosenDevice() const;
     void noteCallbacks();
     bool isRunning (const Choice& choice) const;
-    bool somethingPlays() const;
+    bool anotherDevicePlays (const Choice& choice) const;
     void startLookUp (const Choice& choice);
     void lookUpEnded();
     void reopen (const Choice& choice);
     // Look-up thread.
-    bool isListed (const Choice& choice);
+    bool isAvailable (const Choice& choice, bool tryOpening);
 
     juce::AudioDeviceManager& manager;
     const CountingAudioCallback& callbacks;
@@ -94,9 +96,6 @@ private:
     uint32_t lastCount = 0;
     double lastProgressMs = 0.0;
 
-    // The chosen device failed to open although listed.
-    bool failedWhileListed = false;
-
     // What the look-up is asked for, copied before it starts.
     Choice wanted;
 
@@ -105,7 +104,7 @@ private:
 
     std::thread lookUp;
     std::atomic<bool> lookUpDone { false };
-    std::atomic<bool> deviceListedAgain { false };
+    std::atomic<bool> deviceAvailable { false };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceRecovery)
 };
