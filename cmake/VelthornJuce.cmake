@@ -7,8 +7,12 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    # The framework's own codecs are compiled in; the repaint patch is for
-    # the Linux window only.
+    # The framework's own codecs are compiled in; the repaint and ALSA
+    # patches are for Linux code only. (The JACK file is written by the
+    # audio callback patch but not compiled for Windows.)
+    velthorn_patch_juce_module(juce_audio_devices
+        native/juce_linux_JackAudio.cpp
+        audio_io/juce_AudioDeviceManager.cpp)
     include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsJuceModules.cmake)
@@ -26,7 +30,14 @@ else()
         JUCE_JACK_CLIENT_NAME="Velthorn")
 
     include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
+    # juce_audio_devices is patched in two places; its copy leaves out the
+    # files both of them write.
+    velthorn_patch_juce_module(juce_audio_devices
+        native/juce_linux_JackAudio.cpp
+        audio_io/juce_AudioDeviceManager.cpp
+        native/juce_linux_ALSA.cpp)
     include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/RecoverableAlsaDevices.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
 endif()
 

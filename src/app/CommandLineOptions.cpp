@@ -40,7 +40,9 @@ std::string CommandLineOptions::helpText()
            "  -h, --help     display this help and exit\n"
            "  -V, --version  output version information and exit\n"
            "\n"
-           "Exit status: 0 when the window was closed normally, 2 for a bad command line.\n"
+           "Exit status: 0 when the window was closed normally, 1 when there is no\n"
+           "display to show it on (DISPLAY unset or not answering), 2 for a bad\n"
+           "command line.\n"
            "To process audio files offline, see velthorn-render(1).\n";
 }
 

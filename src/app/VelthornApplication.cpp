@@ -1,7 +1,10 @@
 #include "VelthornApplication.h"
 
+#include "DisplayCheck.h"
 #include "SettingsStore.h"
 #include "VelthornVersion.h"
+
+#include <cstdio>
 
 VelthornApplication::~VelthornApplication()
 {
@@ -10,6 +13,16 @@ VelthornApplication::~VelthornApplication()
 
 void VelthornApplication::initialise (const juce::String&)
 {
+    // Nothing else is touched first: no setting is read or written and no
+    // audio device opened for a window that cannot be shown.
+    if (const auto problem = DisplayCheck::problem(); ! problem.empty())
+    {
+        std::fprintf (stderr, "Velthorn: %s\n", problem.c_str());
+        setApplicationReturnValue (noDisplay);
+        quit();
+        return;
+    }
+
     // A signal that asks the app to end takes the same way out as File ->
     // Quit; only the request comes from elsewhere.
     quitSignals = std::make_unique<QuitSignalWatcher> ([] { juce::JUCEApplication::quit(); });

@@ -252,6 +252,16 @@ int OutputFileCalls::createUnique (std::vector<char>& nameTemplate, int suffixLe
     return -1;
 }
 
+int OutputFileCalls::checkWritable (const std::string& path)
+{
+    const auto attributes = ::GetFileAttributesW (WindowsText::widen (path).c_str());
+
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return errnoFor (::GetLastError());
+
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? EACCES : 0;
+}
+
 int OutputFileCalls::syncData (int fd)
 {
     return ::_commit (fd) == 0 ? 0 : errno;
@@ -346,6 +356,12 @@ int OutputFileCalls::createUnique (std::vector<char>& nameTemplate, int suffixLe
 int OutputFileCalls::syncData (int fd)
 {
     return ::fsync (fd) == 0 ? 0 : errno;
+}
+
+int OutputFileCalls::checkWritable (const std::string& path)
+{
+    // The effective user, as the open of a shell redirect would be checked.
+    return ::faccessat (AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
 int OutputFileCalls::setPermissions (int fd, mode_t mode)

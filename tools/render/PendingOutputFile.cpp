@@ -120,6 +120,13 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
         if (! S_ISREG (info.st_mode))
             return shown + " exists and is not a regular file";
 
+        // The rename below needs only the folder's permission, so it would
+        // replace a file its user made read-only: refuse as writing into it
+        // would be refused (root writes anyway, as into any file).
+        if (const auto error = OutputFileCalls::checkWritable (finalPath); error != 0)
+            return "cannot replace " + shown + ": "
+                 + (error == EACCES ? "it is write-protected (" + describeError (error) + ")" : describeError (error));
+
         // A replaced file keeps its permissions.
         mode = info.st_mode & 07777;
     }

@@ -109,8 +109,6 @@ std::string Renderer::render (const RenderOptions& options,
     std::vector<const float*> inputs (static_cast<size_t> (numChannels));
     std::vector<float*> outputs (static_cast<size_t> (numChannels));
 
-    const auto& events = schedule.events();
-    size_t nextEvent = 0;
     const bool clips = options.outputFormat.clipsAtFullScale();
 
     summary = {};
@@ -137,13 +135,18 @@ std::string Renderer::render (const RenderOptions& options,
         {
             const auto position = chunkStart + done;
 
-            for (; nextEvent < events.size() && events[nextEvent].sample <= position; ++nextEvent)
-                engine.handleIncomingMidiMessage (nullptr, events[nextEvent].message);
+            const MidiSchedule::Event* event = nullptr;
+
+            for (; (event = schedule.peek()) != nullptr && event->sample <= position; schedule.pop())
+                engine.handleIncomingMidiMessage (nullptr, event->message);
+
+            if (! schedule.problem().empty())
+                return giveUp (schedule.problem());
 
             auto segment = length - done;
 
-            if (nextEvent < events.size())
-                segment = static_cast<int> (std::min<juce::int64> (segment, events[nextEvent].sample - position));
+            if (event != nullptr)
+                segment = static_cast<int> (std::min<juce::int64> (segment, event->sample - position));
 
             for (int channel = 0; channel < numChannels; ++channel)
             {

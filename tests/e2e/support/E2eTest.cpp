@@ -78,7 +78,9 @@ namespace e2e
 
     JackServer& E2eTest::startJack()
     {
-        if (jack == nullptr)
+        if (jack == nullptr && app != nullptr)
+            jack = std::make_unique<JackServer> (logDirectory(), appJackServerName);
+        else if (jack == nullptr)
             jack = std::make_unique<JackServer> (logDirectory());
 
         return *jack;
@@ -88,7 +90,8 @@ namespace e2e
     {
         auto& x = startXvfb();
         appJackServerName = jack != nullptr ? jack->name() : JackServer::uniqueServerName();
-        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary, launcher);
+        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary, launcher,
+                                             alsaConfiguration);
         return *app;
     }
 

@@ -37,7 +37,8 @@ namespace e2e
 
         // Test thread: starts the test's X server (once).
         XvfbServer& startXvfb();
-        // Test thread: starts the test's JACK server (once).
+        // Test thread: starts the test's JACK server (once); after launchApp,
+        // under the name the app was pointed at.
         JackServer& startJack();
         // Test thread: starts Velthorn (the build's binary unless another is
         // given) on the test's X server (started here if need be) and on the
@@ -56,6 +57,10 @@ namespace e2e
         // Test thread: writes `content` as the app's settings file, before launchApp.
         void writeSettingsFile (const std::string& content);
 
+        // Test thread: ALSA's whole configuration for the app, before
+        // launchApp (none by default: no ALSA device at all).
+        void useAlsaConfiguration (const std::string& content) { alsaConfiguration = content; }
+
         // Test thread: the JACK server name the app was started with (the
         // test's server, or one that does not exist).
         const std::string& jackServerNameOfApp() const noexcept { return appJackServerName; }
@@ -73,5 +78,6 @@ namespace e2e
         std::unique_ptr<JackServer> jack;
         std::unique_ptr<VelthornApp> app;
         std::string appJackServerName;
+        std::string alsaConfiguration;
     };
 }

@@ -25,6 +25,9 @@ namespace e2e
         // server counts them late (jackd's -t), for heavy clients such as a
         // DAW on a loaded machine; 0 keeps jackd's default.
         explicit JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs = 0);
+        // Test thread: the same under a name given beforehand (clients were
+        // pointed at it before it existed); throws if it does not come up.
+        JackServer (const std::filesystem::path& logDirectory, const std::string& name);
         // Test thread: stops jackd by its pid.
         ~JackServer();
 
@@ -56,6 +59,9 @@ namespace e2e
         // Test thread: stops jackd by its pid (SIGTERM, as a person stopping
         // the server does), telling its clients it is leaving.
         void stopServer();
+        // Test thread: kills jackd by its pid (SIGKILL): the server vanishes
+        // without a word to its clients, as when it crashes.
+        void killServer();
         // Test thread: after stopServer, starts jackd again under the same
         // name and settings and returns once a client can connect; throws
         // with jackd's log if none can.
