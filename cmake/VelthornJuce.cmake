@@ -16,12 +16,13 @@ include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
 add_library(velthorn_juce STATIC)
 
 # The fuzzing build needs no window: the engine and the file readers only.
+# juce_dsp is the engine's resampler for the oversampled chain.
 if(VELTHORN_BUILD_FUZZ)
     set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events
-        juce_audio_basics juce_audio_devices juce_audio_formats)
+        juce_audio_basics juce_audio_devices juce_audio_formats juce_dsp)
 else()
     set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events juce_graphics juce_gui_basics
-        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors)
+        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors juce_dsp)
 endif()
 list(TRANSFORM VELTHORN_JUCE_MODULES PREPEND "juce::")
 

@@ -155,6 +155,10 @@ public:
     // The thread that uses the object.
     BiquadSection& getSection() const noexcept { return section; }
 
+    // Audio thread only. After the section was made anew (a restart): no
+    // design remembered, the quotients describing the section as it is now.
+    void forgetDesign() noexcept;
+
 private:
     enum class Design : std::uint8_t
     {

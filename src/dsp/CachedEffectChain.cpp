@@ -103,7 +103,7 @@ namespace
     }
 }
 
-CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
+CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize, bool antialiasedClipping)
     : state (s),
       wah (s.wahFilter),
       distortion (s.distFilter),
@@ -116,6 +116,7 @@ CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
       cabLowPass2 (s.cabLowPass2),
       // +15 dB, written as the cabinet stage writes it.
       cabinetMakeUpGain (std::pow (10.0, 0.75)),
+      antialiased (antialiasedClipping),
       capacity (maximumBlockSize > 0 ? maximumBlockSize : 512),
       pieceInput (static_cast<std::size_t> (capacity)),
       ampLine (static_cast<std::size_t> (capacity)),
@@ -146,6 +147,9 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
     distortion.setParameters (frequency, 35.0f, 0.75f);
 
     const float driven = static_cast<float> (distortionGain.gainFor (gainDb) * static_cast<double> (sample));
+    if (antialiased)   // no literal code to match: a NaN goes through the anti-aliased clip
+        return distortionClipper.process (distortion.process (driven) + driven);
+
     if (std::isnan (driven))   // gain and sample may both be NaN; nothing has run yet
         return ::processDistortionSlot (state, sample, distGain, distFreq);
 
@@ -154,7 +158,25 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
     return softClip (emphasised, 0.2f);
 }
 
+float CachedEffectChain::emphasiseForDistortion (float sample, float distGain, float distFreq)
+{
+    keysValid = false;
+    const float gainDb = ParameterMapping::distortionGain (distGain);
+    const float frequency = ParameterMapping::distortionFrequency (distFreq);
+
+    distortion.setParameters (frequency, 35.0f, 0.75f);
+
+    const float driven = static_cast<float> (distortionGain.gainFor (gainDb) * static_cast<double> (sample));
+    return distortion.process (driven) + driven;
+}
+
 float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi)
+{
+    return runAmpSlot (sample, ampDrv, ampLo, ampMid, ampHi, false);
+}
+
+float CachedEffectChain::runAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi,
+                                     bool afterDistortion)
 {
     keysValid = false;
     const float driveDb = ParameterMapping::ampDrive (ampDrv);
@@ -167,11 +189,16 @@ float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo
     midPeak.setPeak (774.5967f, 2.0f, midDb);
     highShelf.setHighShelf (3000.0f, 1.0f, highDb);
 
-    const float driven = static_cast<float> (driveGain.gainFor (driveDb) * static_cast<double> (sample));
-    if (std::isnan (driven))   // gain and sample may both be NaN; nothing has run yet
+    const double driveFactor = driveGain.gainFor (driveDb);
+    const float driven = static_cast<float> (driveFactor * static_cast<double> (sample));
+    if (std::isnan (driven) && ! antialiased)   // gain and sample may both be NaN; nothing has run yet
         return ::processAmpSlot (state, sample, ampDrv, ampLo, ampMid, ampHi);
 
-    const float clipped = softClip (driven, 0.5f);
+    // After the distortion, anti-aliased, the sample is the distortion's
+    // emphasised signal, and both clips and the drive are taken together.
+    const float clipped = afterDistortion ? clipperPair.process (sample, driveFactor)
+                        : antialiased     ? ampClipper.process (driven)
+                                          : softClip (driven, 0.5f);
     const float amplified = highShelf.process (midPeak.process (lowShelf.process (clipped)));
 
     // Cabinet: a fixed voicing, designed the first time the slot runs.
@@ -280,7 +307,10 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
 
     if (! uniform)
     {
-        runPipeline<false, 0> (samples, settings, n);
+        if (antialiased)
+            runPipeline<false, 0, true> (samples, settings, n);
+        else
+            runPipeline<false, 0, false> (samples, settings, n);
     }
     else if (settings->mastOn != 0)
     {
@@ -288,7 +318,10 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
         const unsigned slotMask = (p.wahOn != 0 ? 1u : 0u) | (p.distOn != 0 ? 2u : 0u) | (p.ampOn != 0 ? 4u : 0u)
                                 | (p.delOn != 0 ? 8u : 0u);
         designFor (p);
-        runUniformPipeline (slotMask, samples, settings, n);
+        if (antialiased)
+            runUniformPipeline<true> (slotMask, samples, settings, n);
+        else
+            runUniformPipeline<false> (slotMask, samples, settings, n);
     }
     // else: the master switch is off for the whole piece, which stays as it is.
 
@@ -305,7 +338,7 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
     }
 }
 
-template <bool uniform, unsigned slotMask>
+template <bool uniform, unsigned slotMask, bool antialiased>
 void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settings, int n)
 {
     CachedBiquad* const biquads[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
@@ -322,11 +355,11 @@ void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settin
     const int full = std::min (n, pipelineStages - 1);
     int t = 0;
     for (; t < full; ++t)
-        pipelineStep<true, uniform, slotMask> (run, t, n);
+        pipelineStep<true, uniform, slotMask, antialiased> (run, t, n);
     for (; t < n; ++t)
-        pipelineStep<false, uniform, slotMask> (run, t, n);
+        pipelineStep<false, uniform, slotMask, antialiased> (run, t, n);
     for (; t < n + pipelineStages - 1; ++t)
-        pipelineStep<true, uniform, slotMask> (run, t, n);
+        pipelineStep<true, uniform, slotMask, antialiased> (run, t, n);
 
     state.delayWriteIndex = run.delayWriteIndex;
     overwrites = run.overwrites;
@@ -361,26 +394,27 @@ void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settin
     distortion.endRun();
 }
 
+template <bool antialiased>
 void CachedEffectChain::runUniformPipeline (unsigned slotMask, float* samples, const ChainSettings* settings, int n)
 {
     switch (slotMask)
     {
-        case 0:  runPipeline<true, 0> (samples, settings, n); break;
-        case 1:  runPipeline<true, 1> (samples, settings, n); break;
-        case 2:  runPipeline<true, 2> (samples, settings, n); break;
-        case 3:  runPipeline<true, 3> (samples, settings, n); break;
-        case 4:  runPipeline<true, 4> (samples, settings, n); break;
-        case 5:  runPipeline<true, 5> (samples, settings, n); break;
-        case 6:  runPipeline<true, 6> (samples, settings, n); break;
-        case 7:  runPipeline<true, 7> (samples, settings, n); break;
-        case 8:  runPipeline<true, 8> (samples, settings, n); break;
-        case 9:  runPipeline<true, 9> (samples, settings, n); break;
-        case 10: runPipeline<true, 10> (samples, settings, n); break;
-        case 11: runPipeline<true, 11> (samples, settings, n); break;
-        case 12: runPipeline<true, 12> (samples, settings, n); break;
-        case 13: runPipeline<true, 13> (samples, settings, n); break;
-        case 14: runPipeline<true, 14> (samples, settings, n); break;
-        default: runPipeline<true, 15> (samples, settings, n); break;
+        case 0:  runPipeline<true, 0, antialiased> (samples, settings, n); break;
+        case 1:  runPipeline<true, 1, antialiased> (samples, settings, n); break;
+        case 2:  runPipeline<true, 2, antialiased> (samples, settings, n); break;
+        case 3:  runPipeline<true, 3, antialiased> (samples, settings, n); break;
+        case 4:  runPipeline<true, 4, antialiased> (samples, settings, n); break;
+        case 5:  runPipeline<true, 5, antialiased> (samples, settings, n); break;
+        case 6:  runPipeline<true, 6, antialiased> (samples, settings, n); break;
+        case 7:  runPipeline<true, 7, antialiased> (samples, settings, n); break;
+        case 8:  runPipeline<true, 8, antialiased> (samples, settings, n); break;
+        case 9:  runPipeline<true, 9, antialiased> (samples, settings, n); break;
+        case 10: runPipeline<true, 10, antialiased> (samples, settings, n); break;
+        case 11: runPipeline<true, 11, antialiased> (samples, settings, n); break;
+        case 12: runPipeline<true, 12, antialiased> (samples, settings, n); break;
+        case 13: runPipeline<true, 13, antialiased> (samples, settings, n); break;
+        case 14: runPipeline<true, 14, antialiased> (samples, settings, n); break;
+        default: runPipeline<true, 15, antialiased> (samples, settings, n); break;
     }
 }
 
@@ -463,13 +497,16 @@ void CachedEffectChain::processSampleBySample (float* samples, const ChainSettin
         if (p.mastOn == 0)
             continue;
 
+        // Anti-aliased, the distortion's clip waits for the amp's when both run.
+        const bool paired = antialiased && p.distOn != 0 && p.ampOn != 0;
+
         float s = samples[j];
         if (p.wahOn != 0)
             s = processWahSlot (s, p.wahFreq, p.wahRes, p.wahGain);
         if (p.distOn != 0)
-            s = processDistortionSlot (s, p.distGain, p.distFreq);
+            s = paired ? emphasiseForDistortion (s, p.distGain, p.distFreq) : processDistortionSlot (s, p.distGain, p.distFreq);
         if (p.ampOn != 0)
-            s = processAmpSlot (s, p.ampDrv, p.ampLo, p.ampMid, p.ampHi);
+            s = runAmpSlot (s, p.ampDrv, p.ampLo, p.ampMid, p.ampHi, paired);
         if (p.delOn != 0)
             s = processDelaySlot (s, p.delTme, p.delAm);
         samples[j] = applyOutputLevel (s, p.mast);
@@ -482,7 +519,7 @@ void CachedEffectChain::processSampleBySample (float* samples, const ChainSettin
 // delay; output level. Each stage reads only its own state and its own
 // sample's settings, and computes exactly what the slot functions compute,
 // without their NaN hand-over (a NaN anywhere sends the piece round again).
-template <bool checked, bool uniform, unsigned slotMask>
+template <bool checked, bool uniform, unsigned slotMask, bool antialiased>
 void CachedEffectChain::pipelineStep (Run& run, int t, int n)
 {
     float* const samples = run.samples;
@@ -512,6 +549,16 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
     };
 
     constexpr unsigned wahSlot = 1, distortionSlot = 2, ampSlot = 4, delaySlot = 8;
+
+    // Anti-aliased, whether sample i takes the distortion's and the amp's
+    // clips together (see AntiderivativeClipperPair).
+    const auto pairedWithAmp = [&runs] (int i) noexcept
+    {
+        if constexpr (uniform)
+            return (slotMask & (distortionSlot | ampSlot)) == (distortionSlot | ampSlot);
+        else
+            return runs (distortionSlot, i) && runs (ampSlot, i);
+    };
 
     // A biquad stage's step. In a uniform piece stage k has stepped t - k
     // times before this one, which tells the slot of its newest history.
@@ -567,7 +614,11 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float driven = static_cast<float> (distortionFactor * static_cast<double> (samples[i]));
-        samples[i] = softClip (distortion.stepInRun (driven) + driven, 0.2f);
+        const float emphasised = distortion.stepInRun (driven) + driven;
+        if constexpr (antialiased)
+            samples[i] = pairedWithAmp (i) ? emphasised : distortionClipper.process (emphasised);
+        else
+            samples[i] = softClip (emphasised, 0.2f);
     }
 
     if (active (2) && runs (ampSlot, t - 2))
@@ -590,7 +641,12 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float driven = static_cast<float> (driveFactor * static_cast<double> (samples[i]));
-        run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (softClip (driven, 0.5f)), 2);
+        float clipped;
+        if constexpr (antialiased)
+            clipped = pairedWithAmp (i) ? clipperPair.process (samples[i], driveFactor) : ampClipper.process (driven);
+        else
+            clipped = softClip (driven, 0.5f);
+        run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (clipped), 2);
     }
 
     if (active (3) && runs (ampSlot, t - 3))
@@ -732,6 +788,9 @@ CachedEffectChain::Histories CachedEffectChain::saveHistories() const noexcept
         std::copy (std::begin (histories), std::end (histories), h.fourPoleHistories[k]);
     }
 
+    h.clippers[0] = distortionClipper.memory();
+    h.clippers[1] = ampClipper.memory();
+    h.clipperPair = clipperPair.memory();
     h.delayWriteIndex = state.delayWriteIndex;
     return h;
 }
@@ -761,5 +820,36 @@ void CachedEffectChain::restoreHistories (const Histories& h) noexcept
         f.h1 = w[0]; f.h2 = w[1]; f.h3 = w[2]; f.h4 = w[3];
     }
 
+    distortionClipper.restore (h.clippers[0]);
+    ampClipper.restore (h.clippers[1]);
+    clipperPair.restore (h.clipperPair);
     state.delayWriteIndex = h.delayWriteIndex;
+}
+
+void CachedEffectChain::restart() noexcept
+{
+    state.restart();
+
+    // Every cache back to "never designed", describing the fresh filters.
+    for (auto* section : { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 })
+        section->forgetDesign();
+    wah.forgetDesign();
+    distortion.forgetDesign();
+    cabinetDesigned = false;
+
+    distortionGain.forget();
+    driveGain.forget();
+    outputGain.forget();
+
+    distortionClipper.reset();
+    ampClipper.reset();
+    clipperPair.reset();
+
+    keysValid = false;
+    distortionFactor = 0.0;
+    driveFactor = 0.0;
+    outputFactor = 0.0f;
+    delayWrapAfter = 0;
+    overwrites = 0;
+    sawNaN = false;
 }

@@ -6,6 +6,14 @@ CachedFourPole::CachedFourPole (FourPoleFilter& f) noexcept : filter (f)
     refreshCoefficients();
 }
 
+void CachedFourPole::forgetDesign() noexcept
+{
+    designed = false;
+    lastInputs[0] = lastInputs[1] = lastInputs[2] = 0;
+    x1Run = x2Run = 0.0;
+    refreshCoefficients();
+}
+
 void CachedFourPole::design (float frequency, float gainDb, float damping)
 {
     filter.setParameters (frequency, gainDb, damping);

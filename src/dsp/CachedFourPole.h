@@ -153,6 +153,10 @@ public:
     // The thread that uses the object.
     FourPoleFilter& getFilter() const noexcept { return filter; }
 
+    // Audio thread only. After the filter was made anew (a restart): no
+    // design remembered, the coefficients describing the filter as it is now.
+    void forgetDesign() noexcept;
+
 private:
     void design (float frequency, float gainDb, float damping);
     void refreshCoefficients() noexcept;

@@ -13,10 +13,19 @@
 // used by the audio thread only.
 struct EffectState final
 {
-    // sampleRate is the device rate truncated toward zero to whole Hz.
-    explicit EffectState (int sampleRate);
+    // sampleRate is the device rate truncated toward zero to whole Hz (or a
+    // multiple of it, for the chain run oversampled). fourPolesInDouble: the
+    // wah's and the distortion's filters always use their design in double
+    // (see FourPoleFilter), as they must at a multiple of the device rate.
+    explicit EffectState (int sampleRate, bool fourPolesInDouble = false);
+
+    // The thread that uses the state (the audio thread, between blocks). As
+    // made, at the same rate: silent delay memory at position 0, every
+    // filter fresh. Allocates nothing.
+    void restart() noexcept;
 
     int sampleRate;
+    bool fourPolesInDouble;
     int delayWriteIndex = 0;
     std::unique_ptr<float[]> delayBuffer;   // sampleRate floats: one second, all zero at start
 
