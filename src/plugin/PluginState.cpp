@@ -14,6 +14,7 @@ namespace
     const juce::Identifier parameterTag { "parameter" };
     const juce::Identifier idAttribute { "id" };
     const juce::Identifier valueAttribute { "value" };
+    const char* const qualityId = "quality";
 
     // The shortest text that reads back as the same float, bit for bit.
     juce::String exactText (float value)
@@ -59,7 +60,7 @@ namespace
     }
 }
 
-juce::MemoryBlock PluginState::write (const Values& values)
+juce::MemoryBlock PluginState::write (const Values& values, int oversampling)
 {
     juce::XmlElement root (rootTag);
     root.setAttribute (versionAttribute, formatVersion);
@@ -72,6 +73,10 @@ juce::MemoryBlock PluginState::write (const Values& values)
         parameter->setAttribute (idAttribute, table[i].id);
         parameter->setAttribute (valueAttribute, exactText (values[i]));
     }
+
+    auto* qualityElement = root.createNewChildElement (parameterTag);
+    qualityElement->setAttribute (idAttribute, qualityId);
+    qualityElement->setAttribute (valueAttribute, oversampling);
 
     juce::MemoryBlock block;
     juce::AudioProcessor::copyXmlToBinary (root, block);
@@ -112,4 +117,34 @@ std::optional<PluginState::Values> PluginState::read (const void* data, int size
     }
 
     return values;
+}
+
+std::optional<int> PluginState::readOversampling (const void* data, int sizeInBytes)
+{
+    // The same test of the header and the document as read makes.
+    if (data == nullptr || sizeInBytes < 8)
+        return std::nullopt;
+
+    const auto declaredLength = juce::ByteOrder::littleEndianInt (static_cast<const char*> (data) + 4);
+
+    if (declaredLength > static_cast<juce::uint32> (sizeInBytes - 8))
+        return std::nullopt;
+
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (data, sizeInBytes);
+
+    if (xml == nullptr || ! xml->hasTagName (rootTag.toString()))
+        return std::nullopt;
+
+    int factor = 1;
+
+    for (const auto* child : xml->getChildWithTagNameIterator (parameterTag.toString()))
+    {
+        if (child->getStringAttribute (idAttribute) != qualityId)
+            continue;
+
+        const auto stored = parseNumber (child->getStringAttribute (valueAttribute).trim());
+        factor = stored == 2.0 ? 2 : stored == 4.0 ? 4 : stored == 8.0 ? 8 : 1;
+    }
+
+    return factor;
 }

@@ -26,6 +26,13 @@ VelthornProcessor::VelthornProcessor()
 {
     bypassEngine.mastOn.store (0);
 
+    // The quality may change while the host plays: every factor is made
+    // ready when playing starts, so a change needs no allocation.
+    engine.prepareEveryOversampling (true);
+    auto qualityParameter = std::make_unique<QualityParameter>();
+    quality = qualityParameter.get();
+    addParameter (qualityParameter.release());
+
     for (int i = 0; i < Table::numParameters; ++i)
         lastPushed[static_cast<size_t> (i)] = parameters.engineValue (i);
 
@@ -39,9 +46,12 @@ VelthornProcessor::~VelthornProcessor()
 
 void VelthornProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
+    pushedQuality = quality->getFactor();
+    engine.setOversampling (pushedQuality);
     engine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
     bypassEngine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
-    setLatencySamples (0);
+    bypassDelay.prepare (maximumChannels, AudioMidiHandler::latencyForOversampling (8));
+    setLatencySamples (AudioMidiHandler::latencyForOversampling (pushedQuality));
 }
 
 void VelthornProcessor::releaseResources()
@@ -111,6 +121,11 @@ void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, 
         pullEngineChanges();
 
     runEngine (bypassEngine, buffer, 0, buffer.getNumSamples());
+
+    // As late as the chain would be, so the host's compensation holds.
+    const int numOutputs = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels(), maximumChannels);
+    bypassDelay.process (buffer, numOutputs, 0, buffer.getNumSamples(),
+                         AudioMidiHandler::latencyForOversampling (pushedQuality));
 }
 
 void VelthornProcessor::runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer, int start, int length) noexcept
@@ -149,6 +164,13 @@ void VelthornProcessor::applyMidi (const juce::MidiMessageMetadata& event) noexc
 
 void VelthornProcessor::pushParameterChanges() noexcept
 {
+    // The engine starts its chain afresh at the new factor with its next block.
+    if (const int factor = quality->getFactor(); factor != pushedQuality)
+    {
+        engine.setOversampling (factor);
+        pushedQuality = factor;
+    }
+
     for (int i = 0; i < Table::numParameters; ++i)
     {
         const auto value = parameters.engineValue (i);
@@ -180,6 +202,8 @@ void VelthornProcessor::pullEngineChanges() noexcept
 
 void VelthornProcessor::timerCallback()
 {
+    reportLatency();
+
     for (int i = 0; i < Table::numParameters; ++i)
     {
         if (hostNeedsTelling[static_cast<size_t> (i)].exchange (false, std::memory_order_acquire))
@@ -188,6 +212,11 @@ void VelthornProcessor::timerCallback()
             parameter.sendValueChangedMessageToListeners (parameter.getValue());
         }
     }
+}
+
+void VelthornProcessor::reportLatency()
+{
+    setLatencySamples (AudioMidiHandler::latencyForOversampling (quality->getFactor()));
 }
 
 void VelthornProcessor::setFromEditor (int engineIndex, float value)
@@ -208,7 +237,7 @@ void VelthornProcessor::getStateInformation (juce::MemoryBlock& destData)
     for (int i = 0; i < Table::numParameters; ++i)
         values[static_cast<size_t> (i)] = parameters.engineValue (i);
 
-    destData = PluginState::write (values);
+    destData = PluginState::write (values, quality->getFactor());
 }
 
 void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -222,6 +251,12 @@ void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
 
     if (! values.has_value())
         return;
+
+    if (const auto factor = PluginState::readOversampling (data, sizeInBytes); factor.has_value())
+    {
+        quality->setValueNotifyingHost (quality->normalisedFor (*factor));
+        reportLatency();
+    }
 
     for (int i = 0; i < Table::numParameters; ++i)
     {

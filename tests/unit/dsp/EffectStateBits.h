@@ -58,6 +58,8 @@ namespace effect_state_bits
 
         if (a.usesDoubleDesign != b.usesDoubleDesign)
             return std::string (filter) + ".usesDoubleDesign";
+        if (a.designsOnlyInDouble != b.designsOnlyInDouble)
+            return std::string (filter) + ".designsOnlyInDouble";
 
         const struct { const char* name; double FourPoleFilter::*member; } wideFields[] {
             { "stepC1", &FourPoleFilter::stepC1 }, { "stepC2", &FourPoleFilter::stepC2 },
