@@ -51,6 +51,11 @@ target_compile_definitions(velthorn_juce
         JUCE_PLUGINHOST_LADSPA=0
         JUCE_PLUGINHOST_LV2=0
         JUCE_VST3_CAN_REPLACE_VST2=0
+        # The resampler would otherwise set its filters' tiny values to zero
+        # at the end of every block, which makes the output depend on where
+        # the blocks end; the engine flushes subnormal numbers to zero
+        # itself (ScopedNoDenormals), sample by sample.
+        JUCE_DSP_ENABLE_SNAP_TO_ZERO=0
     INTERFACE
         $<TARGET_PROPERTY:velthorn_juce,COMPILE_DEFINITIONS>)
 
