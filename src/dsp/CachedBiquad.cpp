@@ -12,6 +12,7 @@ void CachedBiquad::forgetDesign() noexcept
     lastDesign = Design::none;
     lastInputs[0] = lastInputs[1] = lastInputs[2] = 0;
     xRun[0] = xRun[1] = yRun[0] = yRun[1] = 0.0;
+    y1Exact = y2Exact = 0.0;
     runSteps = 0;
     refreshQuotients();
 }

@@ -103,10 +103,10 @@ namespace
     }
 }
 
-CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize, bool antialiasedClipping)
+CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
     : state (s),
-      wah (s.wahFilter),
-      distortion (s.distFilter),
+      wah (s.wahFilter, s.wahPhases.data(), static_cast<int> (s.wahPhases.size())),
+      distortion (s.distFilter, s.distPhases.data(), static_cast<int> (s.distPhases.size())),
       lowShelf (s.ampLowShelf),
       midPeak (s.ampPeak),
       highShelf (s.ampHighShelf),
@@ -116,13 +116,16 @@ CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize, bool
       cabLowPass2 (s.cabLowPass2),
       // +15 dB, written as the cabinet stage writes it.
       cabinetMakeUpGain (std::pow (10.0, 0.75)),
-      antialiased (antialiasedClipping),
+      oversampled (s.oversampling > 1),
       capacity (maximumBlockSize > 0 ? maximumBlockSize : 512),
       pieceInput (static_cast<std::size_t> (capacity)),
       ampLine (static_cast<std::size_t> (capacity)),
       overwrittenPositions (static_cast<std::size_t> (capacity)),
       overwrittenValues (static_cast<std::size_t> (capacity))
 {
+    if (oversampled)
+        for (auto* section : { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 })
+            section->keepOutputHistoryInDouble (true);
 }
 
 float CachedEffectChain::processWahSlot (float sample, float wahFreq, float wahRes, float wahGain)
@@ -147,7 +150,7 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
     distortion.setParameters (frequency, 35.0f, 0.75f);
 
     const float driven = static_cast<float> (distortionGain.gainFor (gainDb) * static_cast<double> (sample));
-    if (antialiased)   // no literal code to match: a NaN goes through the anti-aliased clip
+    if (oversampled)   // no literal code to match: a NaN goes through the anti-aliased clip
         return distortionClipper.process (distortion.process (driven) + driven);
 
     if (std::isnan (driven))   // gain and sample may both be NaN; nothing has run yet
@@ -191,13 +194,13 @@ float CachedEffectChain::runAmpSlot (float sample, float ampDrv, float ampLo, fl
 
     const double driveFactor = driveGain.gainFor (driveDb);
     const float driven = static_cast<float> (driveFactor * static_cast<double> (sample));
-    if (std::isnan (driven) && ! antialiased)   // gain and sample may both be NaN; nothing has run yet
+    if (std::isnan (driven) && ! oversampled)   // gain and sample may both be NaN; nothing has run yet
         return ::processAmpSlot (state, sample, ampDrv, ampLo, ampMid, ampHi);
 
     // After the distortion, anti-aliased, the sample is the distortion's
     // emphasised signal, and both clips and the drive are taken together.
     const float clipped = afterDistortion ? clipperPair.process (sample, driveFactor)
-                        : antialiased     ? ampClipper.process (driven)
+                        : oversampled     ? ampClipper.process (driven)
                                           : softClip (driven, 0.5f);
     const float amplified = highShelf.process (midPeak.process (lowShelf.process (clipped)));
 
@@ -307,7 +310,7 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
 
     if (! uniform)
     {
-        if (antialiased)
+        if (oversampled)
             runPipeline<false, 0, true> (samples, settings, n);
         else
             runPipeline<false, 0, false> (samples, settings, n);
@@ -318,7 +321,7 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
         const unsigned slotMask = (p.wahOn != 0 ? 1u : 0u) | (p.distOn != 0 ? 2u : 0u) | (p.ampOn != 0 ? 4u : 0u)
                                 | (p.delOn != 0 ? 8u : 0u);
         designFor (p);
-        if (antialiased)
+        if (oversampled)
             runUniformPipeline<true> (slotMask, samples, settings, n);
         else
             runUniformPipeline<false> (slotMask, samples, settings, n);
@@ -338,7 +341,7 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
     }
 }
 
-template <bool uniform, unsigned slotMask, bool antialiased>
+template <bool uniform, unsigned slotMask, bool oversampled>
 void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settings, int n)
 {
     CachedBiquad* const biquads[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
@@ -355,11 +358,11 @@ void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settin
     const int full = std::min (n, pipelineStages - 1);
     int t = 0;
     for (; t < full; ++t)
-        pipelineStep<true, uniform, slotMask, antialiased> (run, t, n);
+        pipelineStep<true, uniform, slotMask, oversampled> (run, t, n);
     for (; t < n; ++t)
-        pipelineStep<false, uniform, slotMask, antialiased> (run, t, n);
+        pipelineStep<false, uniform, slotMask, oversampled> (run, t, n);
     for (; t < n + pipelineStages - 1; ++t)
-        pipelineStep<true, uniform, slotMask, antialiased> (run, t, n);
+        pipelineStep<true, uniform, slotMask, oversampled> (run, t, n);
 
     state.delayWriteIndex = run.delayWriteIndex;
     overwrites = run.overwrites;
@@ -390,31 +393,39 @@ void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settin
         else
             b->endRun();
     }
-    wah.endRun();
-    distortion.endRun();
+    if constexpr (oversampled)
+    {
+        wah.endPhaseRun();
+        distortion.endPhaseRun();
+    }
+    else
+    {
+        wah.endRun();
+        distortion.endRun();
+    }
 }
 
-template <bool antialiased>
+template <bool oversampled>
 void CachedEffectChain::runUniformPipeline (unsigned slotMask, float* samples, const ChainSettings* settings, int n)
 {
     switch (slotMask)
     {
-        case 0:  runPipeline<true, 0, antialiased> (samples, settings, n); break;
-        case 1:  runPipeline<true, 1, antialiased> (samples, settings, n); break;
-        case 2:  runPipeline<true, 2, antialiased> (samples, settings, n); break;
-        case 3:  runPipeline<true, 3, antialiased> (samples, settings, n); break;
-        case 4:  runPipeline<true, 4, antialiased> (samples, settings, n); break;
-        case 5:  runPipeline<true, 5, antialiased> (samples, settings, n); break;
-        case 6:  runPipeline<true, 6, antialiased> (samples, settings, n); break;
-        case 7:  runPipeline<true, 7, antialiased> (samples, settings, n); break;
-        case 8:  runPipeline<true, 8, antialiased> (samples, settings, n); break;
-        case 9:  runPipeline<true, 9, antialiased> (samples, settings, n); break;
-        case 10: runPipeline<true, 10, antialiased> (samples, settings, n); break;
-        case 11: runPipeline<true, 11, antialiased> (samples, settings, n); break;
-        case 12: runPipeline<true, 12, antialiased> (samples, settings, n); break;
-        case 13: runPipeline<true, 13, antialiased> (samples, settings, n); break;
-        case 14: runPipeline<true, 14, antialiased> (samples, settings, n); break;
-        default: runPipeline<true, 15, antialiased> (samples, settings, n); break;
+        case 0:  runPipeline<true, 0, oversampled> (samples, settings, n); break;
+        case 1:  runPipeline<true, 1, oversampled> (samples, settings, n); break;
+        case 2:  runPipeline<true, 2, oversampled> (samples, settings, n); break;
+        case 3:  runPipeline<true, 3, oversampled> (samples, settings, n); break;
+        case 4:  runPipeline<true, 4, oversampled> (samples, settings, n); break;
+        case 5:  runPipeline<true, 5, oversampled> (samples, settings, n); break;
+        case 6:  runPipeline<true, 6, oversampled> (samples, settings, n); break;
+        case 7:  runPipeline<true, 7, oversampled> (samples, settings, n); break;
+        case 8:  runPipeline<true, 8, oversampled> (samples, settings, n); break;
+        case 9:  runPipeline<true, 9, oversampled> (samples, settings, n); break;
+        case 10: runPipeline<true, 10, oversampled> (samples, settings, n); break;
+        case 11: runPipeline<true, 11, oversampled> (samples, settings, n); break;
+        case 12: runPipeline<true, 12, oversampled> (samples, settings, n); break;
+        case 13: runPipeline<true, 13, oversampled> (samples, settings, n); break;
+        case 14: runPipeline<true, 14, oversampled> (samples, settings, n); break;
+        default: runPipeline<true, 15, oversampled> (samples, settings, n); break;
     }
 }
 
@@ -498,7 +509,7 @@ void CachedEffectChain::processSampleBySample (float* samples, const ChainSettin
             continue;
 
         // Anti-aliased, the distortion's clip waits for the amp's when both run.
-        const bool paired = antialiased && p.distOn != 0 && p.ampOn != 0;
+        const bool paired = oversampled && p.distOn != 0 && p.ampOn != 0;
 
         float s = samples[j];
         if (p.wahOn != 0)
@@ -519,7 +530,7 @@ void CachedEffectChain::processSampleBySample (float* samples, const ChainSettin
 // delay; output level. Each stage reads only its own state and its own
 // sample's settings, and computes exactly what the slot functions compute,
 // without their NaN hand-over (a NaN anywhere sends the piece round again).
-template <bool checked, bool uniform, unsigned slotMask, bool antialiased>
+template <bool checked, bool uniform, unsigned slotMask, bool oversampled>
 void CachedEffectChain::pipelineStep (Run& run, int t, int n)
 {
     float* const samples = run.samples;
@@ -567,13 +578,13 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
     {
         if constexpr (uniform)
         {
-            return section.stepInRun (x, (stage & 1) != 0 ? slotForOddStage : slotForEvenStage);
+            return section.template stepInRun<oversampled> (x, (stage & 1) != 0 ? slotForOddStage : slotForEvenStage);
         }
         else
         {
             static_cast<void> (slotForEvenStage);   // the slots count only in a uniform piece
             static_cast<void> (slotForOddStage);
-            return section.stepInRun (x);
+            return section.template stepInRun<oversampled> (x);
         }
     };
 
@@ -594,7 +605,10 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float s = samples[t];
-        samples[t] = s + wah.stepInRun (s);
+        if constexpr (oversampled)
+            samples[t] = s + wah.stepPhaseInRun (s);
+        else
+            samples[t] = s + wah.stepInRun (s);
     }
 
     if (active (1) && runs (distortionSlot, t - 1))
@@ -614,8 +628,12 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float driven = static_cast<float> (distortionFactor * static_cast<double> (samples[i]));
-        const float emphasised = distortion.stepInRun (driven) + driven;
-        if constexpr (antialiased)
+        float emphasised;
+        if constexpr (oversampled)
+            emphasised = distortion.stepPhaseInRun (driven) + driven;
+        else
+            emphasised = distortion.stepInRun (driven) + driven;
+        if constexpr (oversampled)
             samples[i] = pairedWithAmp (i) ? emphasised : distortionClipper.process (emphasised);
         else
             samples[i] = softClip (emphasised, 0.2f);
@@ -642,7 +660,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
 
         const float driven = static_cast<float> (driveFactor * static_cast<double> (samples[i]));
         float clipped;
-        if constexpr (antialiased)
+        if constexpr (oversampled)
             clipped = pairedWithAmp (i) ? clipperPair.process (samples[i], driveFactor) : ampClipper.process (driven);
         else
             clipped = softClip (driven, 0.5f);
@@ -778,14 +796,25 @@ CachedEffectChain::Histories CachedEffectChain::saveHistories() const noexcept
         std::copy (std::begin (values), std::end (values), h.biquads[k]);
     }
 
-    const FourPoleFilter* const fourPoles[] { &state.wahFilter, &state.distFilter };
+    const CachedBiquad* const sections[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
+    for (int k = 0; k < 7; ++k)
+    {
+        h.biquadOutputHistories[k][0] = sections[k]->getOutputHistory (1);
+        h.biquadOutputHistories[k][1] = sections[k]->getOutputHistory (2);
+    }
+
+    const CachedFourPole* const fourPoles[] { &wah, &distortion };
     for (int k = 0; k < 2; ++k)
     {
-        const FourPoleFilter& f = *fourPoles[k];
-        const float values[] { f.y0, f.y1, f.y2, f.y3, f.y4, f.x0, f.x1, f.x2 };
-        std::copy (std::begin (values), std::end (values), h.fourPoles[k]);
-        const double histories[] { f.h1, f.h2, f.h3, f.h4 };
-        std::copy (std::begin (histories), std::end (histories), h.fourPoleHistories[k]);
+        for (int p = 0; p < fourPoles[k]->getNumPhases(); ++p)
+        {
+            const FourPoleFilter& f = fourPoles[k]->getPhaseFilter (p);
+            const float values[] { f.y0, f.y1, f.y2, f.y3, f.y4, f.x0, f.x1, f.x2 };
+            std::copy (std::begin (values), std::end (values), h.fourPoles[k][p]);
+            const double histories[] { f.h1, f.h2, f.h3, f.h4 };
+            std::copy (std::begin (histories), std::end (histories), h.fourPoleHistories[k][p]);
+        }
+        h.fourPolePhases[k] = fourPoles[k]->getPhase();
     }
 
     h.clippers[0] = distortionClipper.memory();
@@ -809,15 +838,23 @@ void CachedEffectChain::restoreHistories (const Histories& h) noexcept
         b.y0 = v[3]; b.y1 = v[4]; b.y2 = v[5];
     }
 
-    FourPoleFilter* const fourPoles[] { &state.wahFilter, &state.distFilter };
+    CachedBiquad* const sections[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
+    for (int k = 0; k < 7; ++k)
+        sections[k]->setOutputHistory (h.biquadOutputHistories[k][0], h.biquadOutputHistories[k][1]);
+
+    CachedFourPole* const fourPoles[] { &wah, &distortion };
     for (int k = 0; k < 2; ++k)
     {
-        FourPoleFilter& f = *fourPoles[k];
-        const float* v = h.fourPoles[k];
-        f.y0 = v[0]; f.y1 = v[1]; f.y2 = v[2]; f.y3 = v[3]; f.y4 = v[4];
-        f.x0 = v[5]; f.x1 = v[6]; f.x2 = v[7];
-        const double* w = h.fourPoleHistories[k];
-        f.h1 = w[0]; f.h2 = w[1]; f.h3 = w[2]; f.h4 = w[3];
+        for (int p = 0; p < fourPoles[k]->getNumPhases(); ++p)
+        {
+            FourPoleFilter& f = fourPoles[k]->getPhaseFilter (p);
+            const float* v = h.fourPoles[k][p];
+            f.y0 = v[0]; f.y1 = v[1]; f.y2 = v[2]; f.y3 = v[3]; f.y4 = v[4];
+            f.x0 = v[5]; f.x1 = v[6]; f.x2 = v[7];
+            const double* w = h.fourPoleHistories[k][p];
+            f.h1 = w[0]; f.h2 = w[1]; f.h3 = w[2]; f.h4 = w[3];
+        }
+        fourPoles[k]->setPhase (h.fourPolePhases[k]);
     }
 
     distortionClipper.restore (h.clippers[0]);

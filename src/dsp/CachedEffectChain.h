@@ -35,12 +35,14 @@
 // therefore undone and run again sample by sample by the slot functions,
 // which hand such operations to the literal code.
 //
-// Run oversampled, the chain can clip with antiderivative anti-aliasing
-// instead (see AntiderivativeClipper): the distortion's and the amp's clip
-// then take the mean of the clip between successive inputs, and where both
-// slots run, of the two clips and the drive between them taken as one curve
-// (AntiderivativeClipperPair). Everything else is the same; without it (the
-// default) the chain is the documented one, bit for bit.
+// On a state made for oversampling (see EffectState) the chain runs
+// oversampled: the distortion's and the amp's clip take the mean of the clip
+// between successive inputs (AntiderivativeClipper), and where both slots
+// run, of the two clips and the drive between them taken as one curve
+// (AntiderivativeClipperPair); the wah's and the distortion's four-pole
+// filters run as their device-rate copies in turn (CachedFourPole).
+// Everything else is the same; on a device-rate state the chain is the
+// documented one, bit for bit.
 //
 // One CachedEffectChain belongs to one EffectState for its whole life: it is
 // made right after the state and destroyed with it, so a device restart begins
@@ -55,8 +57,8 @@ class CachedEffectChain final
 public:
     // Message thread (with the EffectState it will run on). processBlock takes
     // up to maximumBlockSize samples at a time; longer blocks run in pieces.
-    // antialiasedClipping: the two clips with antiderivative anti-aliasing.
-    explicit CachedEffectChain (EffectState& state, int maximumBlockSize = 512, bool antialiasedClipping = false);
+    // A state made for oversampling makes an oversampled chain (see above).
+    explicit CachedEffectChain (EffectState& state, int maximumBlockSize = 512);
 
     // Audio thread (or whichever thread owns the chain). The state and the
     // chain as they were made: fresh filters, silent delay memory at position
@@ -65,7 +67,7 @@ public:
     void restart() noexcept;
 
     // Any thread.
-    bool clipsWithAntialiasing() const noexcept { return antialiased; }
+    bool isOversampled() const noexcept { return oversampled; }
 
     // Audio thread only. Runs samples[0 .. n-1] in place through the chain,
     // sample j with settings[j]: while mastOn is 0 the sample is left as it
@@ -119,14 +121,15 @@ private:
     // on and the slots of slotMask (wah 1, distortion 2, amp 4, delay 8) on;
     // the designs are then made before the piece and nothing is checked per
     // sample. checked: the prologue and epilogue, where some stages are idle.
-    // antialiased: the clips of the distortion and the amp anti-aliased.
-    template <bool checked, bool uniform, unsigned slotMask, bool antialiased>
+    // oversampled: the clips of the distortion and the amp anti-aliased, the
+    // four-pole filters run as copies in turn.
+    template <bool checked, bool uniform, unsigned slotMask, bool oversampled>
     void pipelineStep (Run& run, int t, int n);
 
-    template <bool uniform, unsigned slotMask, bool antialiased>
+    template <bool uniform, unsigned slotMask, bool oversampled>
     void runPipeline (float* samples, const ChainSettings* settings, int n);
 
-    template <bool antialiased>
+    template <bool oversampled>
     void runUniformPipeline (unsigned slotMask, float* samples, const ChainSettings* settings, int n);
     void designFor (const ChainSettings& settings);
 
@@ -135,8 +138,13 @@ private:
     struct Histories
     {
         float biquads[7][6];
-        float fourPoles[2][8];
-        double fourPoleHistories[2][4];
+        // The biquads' output histories as they read them (in double when
+        // oversampled), in the order of the sections above.
+        double biquadOutputHistories[7][2];
+        // Per four-pole filter (the wah's, the distortion's) and copy.
+        float fourPoles[2][CachedFourPole::maximumPhases][8];
+        double fourPoleHistories[2][CachedFourPole::maximumPhases][4];
+        int fourPolePhases[2];
         AntiderivativeClipper::Memory clippers[2];
         AntiderivativeClipperPair::Memory clipperPair;
         int delayWriteIndex;
@@ -163,7 +171,7 @@ private:
     CachedDecibelGain outputGain;
     const double cabinetMakeUpGain;
 
-    const bool antialiased;
+    const bool oversampled;
     AntiderivativeClipper distortionClipper { 0.2f };
     AntiderivativeClipper ampClipper { 0.5f };
     AntiderivativeClipperPair clipperPair;

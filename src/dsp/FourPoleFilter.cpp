@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-FourPoleFilter::FourPoleFilter (int rate, bool alwaysInDouble) : sampleRate (rate), designsOnlyInDouble (alwaysInDouble) {}
+FourPoleFilter::FourPoleFilter (int rate) : sampleRate (rate) {}
 
 void FourPoleFilter::setParameters (float frequency, float gainDb, float damping)
 {
@@ -38,7 +38,7 @@ void FourPoleFilter::setParameters (float frequency, float gainDb, float damping
     // damping, high rate), the float-rounded coefficients can put a pole on
     // or outside the unit circle, and the output then grows until it
     // overflows. The decision is made here, once per design, not per sample.
-    if (! designsOnlyInDouble && c4 < largestFloatC4 && fourPoleRecursionIsStable (c1, c2, c3, c4, norm))
+    if (c4 < largestFloatC4 && fourPoleRecursionIsStable (c1, c2, c3, c4, norm))
     {
         usesDoubleDesign = false;
         stepC1 = c1;

@@ -13,18 +13,11 @@
 // The history carries over from one to the other, so a sweep that crosses
 // between them does not click.
 //
-// At a multiple of the device rate (the oversampled chain) the poles crowd
-// towards z = 1 and the float history's rounding, which the recursion
-// multiplies by about c4 near 0 Hz, becomes an audible noise floor long
-// before the float design turns unstable; there the filter can be made to
-// use the design in double always.
-//
 // Audio thread only (owned by EffectState).
 class FourPoleFilter final
 {
 public:
-    // alwaysInDouble: every design in double, whatever the float one would do.
-    explicit FourPoleFilter (int sampleRate, bool alwaysInDouble = false);
+    explicit FourPoleFilter (int sampleRate);
 
     // Writes c1..c4, b and norm, and the coefficients the step uses; the
     // history is untouched.
@@ -57,9 +50,6 @@ public:
     // then exactly the documented float arithmetic. True otherwise: the step
     // uses the design in double and the double history.
     bool usesDoubleDesign = false;
-
-    // Set at construction: the double design for every setting.
-    bool designsOnlyInDouble = false;
 
     // The coefficients the step multiplies by: c1..c4, b, norm widened, or
     // the design in double.

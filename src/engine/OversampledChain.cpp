@@ -48,8 +48,8 @@ int OversampledChain::latencyFor (int factor) noexcept
 OversampledChain::OversampledChain (int oversamplingFactor, int deviceRate, int maximumBlockSize)
     : factor (oversamplingFactor),
       resampler (1, stagesFor (oversamplingFactor), filterType, maximumQuality, wholeSampleLatency),
-      state (deviceRate * oversamplingFactor, true),
-      chain (state, settingsPiece * oversamplingFactor, true),
+      state (deviceRate, oversamplingFactor),
+      chain (state, settingsPiece * oversamplingFactor),
       spreadSettings (static_cast<size_t> (settingsPiece * oversamplingFactor))
 {
     jassert (oversamplingFactor == 2 || oversamplingFactor == 4 || oversamplingFactor == 8);

@@ -11,9 +11,10 @@
 
 // The effect chain run at 2, 4 or 8 times the device rate, for a sound
 // without the aliasing of the clips. The mono block is upsampled, runs
-// through a chain of its own whose filters are designed at the higher rate
-// (and whose delay memory holds one second at that rate), with the clips
-// anti-aliased, and is downsampled again.
+// through a chain of its own on a state made for that factor (biquads
+// designed at the higher rate, one second of delay memory at it, the
+// four-pole filters as device-rate copies in turn; see EffectState), with
+// the clips anti-aliased, and is downsampled again.
 //
 // Each device sample's settings apply to the `factor` samples it becomes, so
 // a change at device sample j (a knob, a MIDI event) acts from oversampled

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 TEST (EffectState, StartsWithOneSecondOfSilenceAndZeroedFilters)
 {
     EffectState state (44100);
@@ -29,52 +31,57 @@ TEST (EffectState, StartsWithOneSecondOfSilenceAndZeroedFilters)
     }
 }
 
-TEST (EffectState, RestartGivesTheStateAsMadeAtTheSameRate)
+TEST (EffectState, OversampledTheDelayAndTheBiquadsRunFasterAndTheFourPolesAreCopies)
 {
-    for (const bool fourPolesInDouble : { false, true })
+    EffectState state (44100, 4);
+    EXPECT_EQ (state.sampleRate, 4 * 44100);
+    EXPECT_EQ (state.oversampling, 4);
+    for (int i = 0; i < 4 * 44100; ++i)
+        ASSERT_EQ (state.delayBuffer[i], 0.0f) << i;
+
+    for (const BiquadSection* section : { &state.cabHighPass, &state.cabLowPass1, &state.cabLowPass2, &state.cabPeak,
+                                          &state.ampLowShelf, &state.ampPeak, &state.ampHighShelf })
+        EXPECT_EQ (section->sampleRate, 4 * 44100);
+
+    ASSERT_EQ (state.wahPhases.size(), 3u);
+    ASSERT_EQ (state.distPhases.size(), 3u);
+    for (const auto* phases : { &state.wahPhases, &state.distPhases })
+        for (const auto& filter : *phases)
+            EXPECT_EQ (filter.sampleRate, 44100);
+    EXPECT_EQ (state.wahFilter.sampleRate, 44100);
+    EXPECT_EQ (state.distFilter.sampleRate, 44100);
+
+    EXPECT_TRUE (EffectState (48000).wahPhases.empty());
+}
+
+TEST (EffectState, RestartGivesTheStateAsMade)
+{
+    for (const int oversampling : { 1, 2, 8 })
     {
-        EffectState used (48000, fourPolesInDouble);
-        const EffectState fresh (48000, fourPolesInDouble);
+        EffectState used (48000, oversampling);
+        const EffectState fresh (48000, oversampling);
 
         // Run every filter and the delay, so that nothing is as made.
-        used.wahFilter.setParameters (800.0f, 10.0f, 0.2f);
-        used.distFilter.setParameters (900.0f, 35.0f, 0.75f);
+        std::vector<FourPoleFilter*> fourPoles { &used.wahFilter, &used.distFilter };
+        for (auto* phases : { &used.wahPhases, &used.distPhases })
+            for (auto& filter : *phases)
+                fourPoles.push_back (&filter);
+        for (auto* filter : fourPoles)
+        {
+            filter->setParameters (800.0f, 10.0f, 0.2f);
+            filter->process (0.3f);
+        }
         for (BiquadSection* section : { &used.cabHighPass, &used.cabLowPass1, &used.cabLowPass2, &used.cabPeak,
                                         &used.ampLowShelf, &used.ampPeak, &used.ampHighShelf })
         {
             section->setPeak (1000.0f, 1.0f, 6.0f);
             section->process (0.5f);
         }
-        used.wahFilter.process (0.3f);
-        used.distFilter.process (-0.3f);
         used.delayBuffer[12345] = 0.25f;
         used.delayWriteIndex = 777;
 
         used.restart();
 
-        EXPECT_EQ (effect_state_bits::firstDifference (fresh, used), "") << fourPolesInDouble;
-        EXPECT_EQ (used.wahFilter.designsOnlyInDouble, fourPolesInDouble);
-        EXPECT_EQ (used.distFilter.designsOnlyInDouble, fourPolesInDouble);
+        EXPECT_EQ (effect_state_bits::firstDifference (fresh, used), "") << oversampling;
     }
-}
-
-TEST (EffectState, FourPolesInDoubleUseTheirDesignInDoubleEvenWhereTheFloatOneWouldDo)
-{
-    // The wah's default setting at 44.1 kHz is well inside the float design's range.
-    EffectState plain (44100), oversampled (44100, true);
-
-    plain.wahFilter.setParameters (1150.0f, 15.999999f, 0.3f);
-    oversampled.wahFilter.setParameters (1150.0f, 15.999999f, 0.3f);
-    plain.distFilter.setParameters (900.0f, 35.0f, 0.75f);
-    oversampled.distFilter.setParameters (900.0f, 35.0f, 0.75f);
-
-    EXPECT_FALSE (plain.wahFilter.usesDoubleDesign);
-    EXPECT_FALSE (plain.distFilter.usesDoubleDesign);
-    EXPECT_TRUE (oversampled.wahFilter.usesDoubleDesign);
-    EXPECT_TRUE (oversampled.distFilter.usesDoubleDesign);
-
-    // The same difference equation either way: the first outputs agree to
-    // float precision.
-    for (float x : { 1.0f, 0.0f, -0.5f, 0.25f })
-        EXPECT_NEAR (plain.wahFilter.process (x), oversampled.wahFilter.process (x), 1.0e-6f) << x;
 }

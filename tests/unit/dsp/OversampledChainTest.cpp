@@ -1,5 +1,6 @@
-// The cached chain with anti-aliased clipping, as the oversampled engine runs
-// it, and restarting a chain in place.
+// The cached chain on an oversampled state, as the oversampled engine runs
+// it (anti-aliased clips, the four-pole filters as copies in turn), and
+// restarting a chain in place.
 
 #include "CachedEffectChain.h"
 #include "ChainAutomation.h"
@@ -26,7 +27,8 @@ namespace
     {
         const char* name;
         unsigned seed;
-        int sampleRate;   // the oversampled rate the chain runs at
+        int deviceRate;
+        int oversampling;
         int samples;
         ScriptStyle style;
         Input input;
@@ -41,38 +43,38 @@ namespace
     const std::vector<Scenario>& scenarios()
     {
         static const std::vector<Scenario> table {
-            { "MIDI knobs and switch toggles", 1, 4 * 48000, 4 * 48000,
+            { "MIDI knobs and switch toggles", 1, 48000, 4, 4 * 48000,
               { midiKnobs, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 1, 20000 }, Input::music, {} },
-            { "every parameter changing on every sample, all on", 2, 2 * 44100, 2 * 44100,
+            { "every parameter changing on every sample, all on", 2, 44100, 2, 2 * 44100,
               { busyKnobs, busyKnobs, busyKnobs, busyKnobs, busyKnobs, 0, 96000 }, Input::music, allOn },
-            { "still knobs, all on", 3, 8 * 48000, 4 * 48000,
+            { "still knobs, all on", 3, 48000, 8, 4 * 48000,
               { restingKnobs, restingKnobs, restingKnobs, restingKnobs, restingKnobs, 0, 96000 }, Input::music, allOn },
             // The distortion and the amp turning on and off apart: the clips
             // go from one curve to two and back.
-            { "switches flickering on every sample", 4, 8 * 44100, 2 * 44100,
+            { "switches flickering on every sample", 4, 44100, 8, 2 * 44100,
               { midiKnobs, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 9, 300 }, Input::music, {} },
-            { "wild parameter values and huge input", 5, 4 * 48000, 48000,
+            { "wild parameter values and huge input", 5, 48000, 4, 48000,
               { wildKnobs, wildKnobs, wildKnobs, midiKnobs, wildKnobs, 2, 5000 }, Input::huge, {} },
-            { "non-finite input samples", 6, 2 * 48000, 48000,
+            { "non-finite input samples", 6, 48000, 2, 48000,
               { midiKnobs, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 1, 20000 }, Input::nonFinite, allOn },
         };
         return table;
     }
 
-    class AntialiasedChainBlocks : public testing::TestWithParam<Scenario>
+    class OversampledChainBlocks : public testing::TestWithParam<Scenario>
     {
     };
 }
 
 // One sample at a time the chain runs its slots one by one; in longer blocks
 // it runs its pipeline. Anti-aliased, both must still give the same bits.
-TEST_P (AntialiasedChainBlocks, BlocksOfAnyLengthGiveTheBitsOfSampleBySample)
+TEST_P (OversampledChainBlocks, BlocksOfAnyLengthGiveTheBitsOfSampleBySample)
 {
     const Scenario& scenario = GetParam();
 
-    EffectState single (scenario.sampleRate, true), blocks (scenario.sampleRate, true);
-    CachedEffectChain one (single, 512, true), many (blocks, 256, true);
-    ASSERT_TRUE (one.clipsWithAntialiasing());
+    EffectState single (scenario.deviceRate, scenario.oversampling), blocks (scenario.deviceRate, scenario.oversampling);
+    CachedEffectChain one (single, 512), many (blocks, 256);
+    ASSERT_TRUE (one.isOversampled());
 
     AutomationScript script (scenario.seed, scenario.style);
     InputScript input (scenario.seed * 7919u, scenario.input);
@@ -103,7 +105,7 @@ TEST_P (AntialiasedChainBlocks, BlocksOfAnyLengthGiveTheBitsOfSampleBySample)
     EXPECT_EQ (effect_state_bits::firstDifference (single, blocks), "");
 }
 
-INSTANTIATE_TEST_SUITE_P (Automation, AntialiasedChainBlocks, testing::ValuesIn (scenarios()),
+INSTANTIATE_TEST_SUITE_P (Automation, OversampledChainBlocks, testing::ValuesIn (scenarios()),
                           [] (const testing::TestParamInfo<Scenario>& info)
                           {
                               std::string name;
@@ -113,34 +115,51 @@ INSTANTIATE_TEST_SUITE_P (Automation, AntialiasedChainBlocks, testing::ValuesIn 
                               return name;
                           });
 
-// Where no clip runs, the anti-aliased chain is the chain.
-TEST (AntialiasedChain, WithoutTheDistortionAndTheAmpItIsThePlainChainBitForBit)
+// The four-pole filters stay the device-rate filters: a signal that holds
+// each device sample for the samples it becomes comes out of the wah as the
+// device-rate wah's output, held the same way, bit for bit.
+TEST (OversampledChain, TheWahIsTheDeviceRateWahOnEachCopy)
 {
-    EffectState plainState (96000, true), antialiasedState (96000, true);
-    CachedEffectChain plain (plainState, 512), antialiased (antialiasedState, 512, true);
+    for (const int factor : { 2, 4, 8 })
+    {
+        EffectState deviceState (44100), oversampledState (44100, factor);
+        CachedEffectChain device (deviceState, 512), oversampled (oversampledState, 512);
 
-    ChainSettings p;
-    p.wahOn = p.delOn = 1;
-    p.ampOn = 0;
-    p.delTme = 0.01f;
+        const ScriptStyle style { midiKnobs, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 0, 96000 };
+        AutomationScript script (31, style);
+        InputScript input (32, Input::music);
 
-    InputScript input (3, Input::music);
-    std::vector<float> a (96000), b;
-    for (auto& x : a)
-        x = input.next();
-    b = a;
+        const size_t n = 20000;
+        std::vector<float> a (n), held (n * static_cast<size_t> (factor));
+        std::vector<ChainSettings> settings (n), heldSettings (held.size());
+        for (size_t j = 0; j < n; ++j)
+        {
+            settings[j] = script.next();
+            settings[j].wahOn = settings[j].mastOn = 1;
+            settings[j].distOn = settings[j].ampOn = settings[j].delOn = 0;
+            a[j] = input.next();
+            for (size_t k = 0; k < static_cast<size_t> (factor); ++k)
+            {
+                held[j * static_cast<size_t> (factor) + k] = a[j];
+                heldSettings[j * static_cast<size_t> (factor) + k] = settings[j];
+            }
+        }
 
-    const std::vector<ChainSettings> settings (a.size(), p);
-    plain.processBlock (a.data(), settings.data(), static_cast<int> (a.size()));
-    antialiased.processBlock (b.data(), settings.data(), static_cast<int> (b.size()));
+        device.processBlock (a.data(), settings.data(), static_cast<int> (n));
+        oversampled.processBlock (held.data(), heldSettings.data(), static_cast<int> (held.size()));
 
-    EXPECT_EQ (effect_state_bits::firstDifferentSample (a.data(), b.data(), a.size()), -1);
+        for (size_t j = 0; j < n; ++j)
+            for (size_t k = 0; k < static_cast<size_t> (factor); ++k)
+                ASSERT_TRUE (effect_state_bits::sameBits (a[j], held[j * static_cast<size_t> (factor) + k]))
+                    << factor << "x, device sample " << j << ", copy " << k << ": " << a[j] << " against "
+                    << held[j * static_cast<size_t> (factor) + k];
+    }
 }
 
 // The distortion alone still never leaves its clip's range, the amp alone
 // feeds its tone stack from within its own, and both together from within
 // the amp's: driven as hard as the knobs go, with full-scale noise.
-TEST (AntialiasedChain, TheClipsKeepTheirRanges)
+TEST (OversampledChain, TheClipsKeepTheirRanges)
 {
     struct Case
     {
@@ -149,8 +168,8 @@ TEST (AntialiasedChain, TheClipsKeepTheirRanges)
 
     for (const auto& c : { Case { true, false }, Case { false, true }, Case { true, true } })
     {
-        EffectState state (4 * 48000, true);
-        CachedEffectChain chain (state, 512, true);
+        EffectState state (48000, 4);
+        CachedEffectChain chain (state, 512);
 
         std::mt19937 rng (11);
         std::uniform_real_distribution<float> noise (-1.0f, 1.0f);
@@ -186,10 +205,10 @@ TEST (AntialiasedChain, TheClipsKeepTheirRanges)
 // then on, plain or anti-aliased.
 TEST (CachedEffectChainRestart, GivesWhatAFreshChainGives)
 {
-    for (const bool antialiased : { false, true })
+    for (const int oversampling : { 1, 2, 8 })
     {
-        EffectState usedState (2 * 48000, antialiased), freshState (2 * 48000, antialiased);
-        CachedEffectChain used (usedState, 256, antialiased), fresh (freshState, 256, antialiased);
+        EffectState usedState (48000, oversampling), freshState (48000, oversampling);
+        CachedEffectChain used (usedState, 256), fresh (freshState, 256);
 
         const ScriptStyle style { midiKnobs, midiKnobs, midiKnobs, midiKnobs, midiKnobs, 1, 20000 };
         AutomationScript before (21, style), after (22, style);
@@ -207,7 +226,7 @@ TEST (CachedEffectChainRestart, GivesWhatAFreshChainGives)
         used.processBlock (samples.data(), settings.data(), static_cast<int> (samples.size()));
 
         used.restart();
-        EXPECT_EQ (effect_state_bits::firstDifference (freshState, usedState), "") << antialiased;
+        EXPECT_EQ (effect_state_bits::firstDifference (freshState, usedState), "") << oversampling;
 
         for (size_t j = 0; j < samples.size(); ++j)
         {
@@ -218,7 +237,7 @@ TEST (CachedEffectChainRestart, GivesWhatAFreshChainGives)
         used.processBlock (a.data(), settings.data(), static_cast<int> (a.size()));
         fresh.processBlock (b.data(), settings.data(), static_cast<int> (b.size()));
 
-        EXPECT_EQ (effect_state_bits::firstDifferentSample (b.data(), a.data(), a.size()), -1) << antialiased;
-        EXPECT_EQ (effect_state_bits::firstDifference (freshState, usedState), "") << antialiased;
+        EXPECT_EQ (effect_state_bits::firstDifferentSample (b.data(), a.data(), a.size()), -1) << oversampling;
+        EXPECT_EQ (effect_state_bits::firstDifference (freshState, usedState), "") << oversampling;
     }
 }
