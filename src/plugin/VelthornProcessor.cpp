@@ -32,6 +32,7 @@ VelthornProcessor::VelthornProcessor()
     auto qualityParameter = std::make_unique<QualityParameter>();
     quality = qualityParameter.get();
     addParameter (qualityParameter.release());
+    quality->addListener (this);
 
     for (int i = 0; i < Table::numParameters; ++i)
         lastPushed[static_cast<size_t> (i)] = parameters.engineValue (i);
@@ -41,6 +42,7 @@ VelthornProcessor::VelthornProcessor()
 
 VelthornProcessor::~VelthornProcessor()
 {
+    quality->removeListener (this);
     stopTimer();
 }
 
@@ -217,6 +219,12 @@ void VelthornProcessor::timerCallback()
 void VelthornProcessor::reportLatency()
 {
     setLatencySamples (AudioMidiHandler::latencyForOversampling (quality->getFactor()));
+}
+
+void VelthornProcessor::parameterValueChanged (int, float)
+{
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        reportLatency();
 }
 
 void VelthornProcessor::setFromEditor (int engineIndex, float value)

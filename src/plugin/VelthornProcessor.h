@@ -18,9 +18,10 @@
 // is not automatable: a change takes effect at the start of the next block,
 // where the chain starts afresh as after a device restart (every factor is
 // prepared in prepareToPlay, so nothing is allocated then), and the latency
-// the host compensates becomes the resampler's delay, reported from the
-// message thread within 20 ms (at once when a project is loaded). A host's
-// bypass is delayed to match.
+// the host compensates becomes the resampler's delay: reported at once when
+// the change comes from the message thread (a host's parameter window, a
+// project being loaded), otherwise from the message thread within 20 ms. A
+// host's bypass is delayed to match.
 //
 // The 17 host parameters and the engine hold the same values:
 //   - host automation (a parameter's value) reaches the engine at the start
@@ -30,7 +31,8 @@
 //     once and the host is told from the message thread within 20 ms;
 //   - the editor writes the engine and the parameter together.
 class VelthornProcessor final : public juce::AudioProcessor,
-                                private juce::Timer
+                                private juce::Timer,
+                                private juce::AudioProcessorParameter::Listener
 {
 public:
     // Message thread.
@@ -116,6 +118,11 @@ private:
 
     // Message thread: reports the latency of the quality chosen.
     void reportLatency();
+
+    // Any thread (the quality's listener): reports the new latency at once
+    // when on the message thread; the timer does it otherwise.
+    void parameterValueChanged (int parameterIndex, float newValue) override;
+    void parameterGestureChanged (int, bool) override {}
 
     AudioMidiHandler engine;
     // Runs only while a host bypasses the plugin: its master switch stays off,
