@@ -1,5 +1,6 @@
 #include "HostedPlugin.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #if ! defined (VELTHORN_LV2_BUNDLE) || ! defined (VELTHORN_VST3_BUNDLE)
@@ -119,6 +120,33 @@ namespace harness
     {
         const auto normalised = parameter (id).getValue();
         return isInverted (pluginFormat, id) ? 1.0f - normalised : normalised;
+    }
+
+    void HostedPlugin::setQuality (int factor)
+    {
+        const std::array<int, 4> factors { 1, 2, 4, 8 };
+        const auto index = std::find (factors.begin(), factors.end(), factor) - factors.begin();
+
+        for (auto* p : plugin->getParameters())
+            if (p->getName (100) == "Quality")
+                return p->setValue (static_cast<float> (index) / 3.0f);
+
+        throw std::runtime_error (nameOf (pluginFormat) + ": the host shows no parameter named Quality");
+    }
+
+    bool HostedPlugin::latencyBecomes (int latency)
+    {
+        juce::AudioBuffer<float> silence (2, 16);
+        juce::MidiBuffer midi;
+
+        for (int turns = 0; plugin->getLatencySamples() != latency && turns < 500; ++turns)
+        {
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+            silence.clear();
+            plugin->processBlock (silence, midi);
+        }
+
+        return plugin->getLatencySamples() == latency;
     }
 
     void HostedPlugin::process (juce::AudioBuffer<float>& block, juce::MidiBuffer& midi)
