@@ -36,7 +36,8 @@ namespace e2e
     VelthornApp::VelthornApp (const std::filesystem::path& home, const std::string& displayToUse,
                               const std::string& jackServerName, const std::filesystem::path& logs,
                               const std::filesystem::path& binary,
-                              const std::vector<std::string>& launcher)
+                              const std::vector<std::string>& launcher,
+                              const std::vector<std::string>& arguments)
         : logDirectory (logs), display (displayToUse)
     {
         std::filesystem::create_directories (home);
@@ -53,6 +54,7 @@ namespace e2e
         spec.label = "velthorn";
         spec.arguments = launcher;
         spec.arguments.push_back (binary.string());
+        spec.arguments.insert (spec.arguments.end(), arguments.begin(), arguments.end());
         spec.environment.set ("HOME", home.string())
                         .set ("DISPLAY", display)
                         .set ("JACK_DEFAULT_SERVER", jackServerName)
