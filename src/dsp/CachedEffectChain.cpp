@@ -566,9 +566,15 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
     const auto pairedWithAmp = [&runs] (int i) noexcept
     {
         if constexpr (uniform)
+        {
+            static_cast<void> (runs);   // asked only where the switches vary
+            static_cast<void> (i);
             return (slotMask & (distortionSlot | ampSlot)) == (distortionSlot | ampSlot);
+        }
         else
+        {
             return runs (distortionSlot, i) && runs (ampSlot, i);
+        }
     };
 
     // A biquad stage's step. In a uniform piece stage k has stepped t - k

@@ -260,11 +260,10 @@ void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
     if (! values.has_value())
         return;
 
+    // The new latency is reported at once from the message thread (see
+    // parameterValueChanged), else by the timer.
     if (const auto factor = PluginState::readOversampling (data, sizeInBytes); factor.has_value())
-    {
         quality->setValueNotifyingHost (quality->normalisedFor (*factor));
-        reportLatency();
-    }
 
     for (int i = 0; i < Table::numParameters; ++i)
     {
