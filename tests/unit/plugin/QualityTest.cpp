@@ -73,6 +73,35 @@ TEST (PluginQuality, IsAParameterTheHostShowsButCannotAutomate)
     }
 
     EXPECT_EQ (quality.normalisedFor (3), quality.normalisedFor (1));
+    EXPECT_EQ (shown.getValueForText ("8"), quality.normalisedFor (8));
+}
+
+// The framework's LV2 wrapper describes a list's choices as scale points at
+// i / (steps - 1), and an LV2 host that offers them as a menu sends that
+// value back as the parameter's own (not normalised) value: each must select
+// the factor it names.
+TEST (PluginQuality, EveryChoiceAnLv2HostOffersSelectsTheFactorItNames)
+{
+    auto processor = makeProcessor (2, 2, rate, 512, juce::AudioProcessor::wrapperType_LV2);
+    auto& quality = processor->getQualityParameter();
+    const juce::AudioProcessorParameter& shown = quality;
+    const int steps = shown.getNumSteps();
+    ASSERT_TRUE (shown.isDiscrete());
+    ASSERT_EQ (steps, 4);
+
+    for (int i = 0; i < steps; ++i)
+    {
+        const float scalePoint = static_cast<float> (i) / static_cast<float> (steps - 1);
+        const auto label = shown.getText (scalePoint, 1024);
+
+        quality.setValueNotifyingHost (quality.convertTo0to1 (scalePoint));
+        EXPECT_EQ (quality.getFactor(), factors[i]) << "the choice labelled " << label;
+        EXPECT_EQ (label, shown.getText (shown.getValue(), 1024));
+        EXPECT_EQ (quality.convertFrom0to1 (shown.getValue()), scalePoint) << label;
+    }
+
+    EXPECT_EQ (quality.getNormalisableRange().start, 0.0f);
+    EXPECT_EQ (quality.getNormalisableRange().end, 1.0f);
 }
 
 // What a host must delay the dry track by: the resampler's delay, from the
