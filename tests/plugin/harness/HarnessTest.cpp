@@ -123,14 +123,18 @@ namespace
     }
 
     // The host saves the plugin's state and loads it into a fresh instance,
-    // as a project does when it is reopened: the values come back exactly,
-    // and the restored plugin sounds as one given those values directly.
+    // as a project does when it is reopened: the values and the Quality come
+    // back exactly (and the host learns the latency), and the restored plugin
+    // sounds as one given those values directly.
     TEST_P (HarnessFormatTest, StateRestoredIntoAFreshInstanceContinuesIdentically)
     {
         auto scenario = harness::makeFullAutomationScenario (48000.0, 57u);
 
         harness::HostedPlugin original (GetParam(), 48000.0, largestBlock);
         harness::play (original, scenario, blockSizes (512, 0u));
+        original.setQuality (4);
+        // An LV2 plugin hears of it with the next block it runs.
+        ASSERT_TRUE (original.latencyBecomes (6));
 
         juce::MemoryBlock state;
         original.instance().getStateInformation (state);
@@ -147,6 +151,7 @@ namespace
             continuation.settings.push_back ({ info.id, original.get (info.id) });
 
         harness::HostedPlugin direct (GetParam(), 48000.0, largestBlock);
+        direct.setQuality (4);
         const auto expected = harness::play (direct, continuation, blockSizes (256, 0u));
 
         // The restored instance is played without settings of its own.
@@ -158,6 +163,8 @@ namespace
         // What the host shows for the restored instance, once it has run.
         for (const auto& info : harness::parameters)
             EXPECT_EQ (restored.get (info.id), original.get (info.id)) << info.id;
+        EXPECT_EQ (restored.quality(), 4);
+        EXPECT_TRUE (restored.latencyBecomes (6)) << restored.instance().getLatencySamples();
     }
 
     // The editor as a host opens it: a window of its own on the desktop,

@@ -122,16 +122,30 @@ namespace harness
         return isInverted (pluginFormat, id) ? 1.0f - normalised : normalised;
     }
 
+    namespace
+    {
+        const std::array<int, 4> qualities { 1, 2, 4, 8 };
+
+        juce::AudioProcessorParameter& qualityOf (juce::AudioPluginInstance& plugin, Format format)
+        {
+            for (auto* p : plugin.getParameters())
+                if (p->getName (100) == "Quality")
+                    return *p;
+
+            throw std::runtime_error (nameOf (format) + ": the host shows no parameter named Quality");
+        }
+    }
+
     void HostedPlugin::setQuality (int factor)
     {
-        const std::array<int, 4> factors { 1, 2, 4, 8 };
-        const auto index = std::find (factors.begin(), factors.end(), factor) - factors.begin();
+        const auto index = std::find (qualities.begin(), qualities.end(), factor) - qualities.begin();
+        qualityOf (*plugin, pluginFormat).setValue (static_cast<float> (index) / 3.0f);
+    }
 
-        for (auto* p : plugin->getParameters())
-            if (p->getName (100) == "Quality")
-                return p->setValue (static_cast<float> (index) / 3.0f);
-
-        throw std::runtime_error (nameOf (pluginFormat) + ": the host shows no parameter named Quality");
+    int HostedPlugin::quality() const
+    {
+        const auto index = juce::roundToInt (qualityOf (*plugin, pluginFormat).getValue() * 3.0f);
+        return qualities[static_cast<size_t> (juce::jlimit (0, 3, index))];
     }
 
     bool HostedPlugin::latencyBecomes (int latency)

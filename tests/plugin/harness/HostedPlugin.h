@@ -54,6 +54,9 @@ namespace harness
         // host's parameter window would.
         void setQuality (int factor);
 
+        // Message thread: the factor the host shows for "Quality".
+        int quality() const;
+
         // Message thread: runs the host's message loop, and blocks of
         // silence as a playing host does, until the latency it knows for the
         // plugin is `latency` (at most five seconds); whether it got there.
