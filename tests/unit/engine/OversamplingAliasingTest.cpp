@@ -100,9 +100,9 @@ TEST (OversamplingAliasing, FactorEightKeepsEveryFoldedLineOf1kAnd35kHz60dBDown)
 
     std::printf ("\nLoudest partial below 20 kHz that is not a harmonic of the tone, in dB under the strongest partial\n"
                  "(sine at -6 dBFS; in brackets the frequency where it lies, Hz):\n\n");
-    std::printf ("| rate  | tone    | setting                          |          1x    |          2x    |          4x    "
+    std::printf ("| rate  | tone     | setting                          |          1x    |          2x    |          4x    "
                  "|          8x    |\n");
-    std::printf ("|-------|---------|----------------------------------|----------------|----------------|----------------"
+    std::printf ("|-------|----------|----------------------------------|----------------|----------------|----------------"
                  "|----------------|\n");
 
     for (const double rate : rates)

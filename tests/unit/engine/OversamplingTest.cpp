@@ -282,7 +282,7 @@ TEST (Oversampling, TheToneIsTheToneOfFactorOne)
 
             for (size_t f = 1; f < std::size (factors); ++f)
             {
-                std::printf ("%-40s %5.0f Hz %dx:", sound.name, rate, factors[f]);
+                std::printf ("%-44s %5.0f Hz %dx:", sound.name, rate, factors[f]);
                 for (double low = 62.5; low < 16000.0; low *= 2.0)
                 {
                     const double difference = spectrum::bandLevelDb (outputs[f], rate, low, 2.0 * low)
