@@ -44,12 +44,13 @@ endif()
 add_library(velthorn_juce STATIC)
 
 # The fuzzing build needs no window: the engine and the file readers only.
+# juce_dsp is the engine's resampler for the oversampled chain.
 if(VELTHORN_BUILD_FUZZ)
     set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events
-        juce_audio_basics juce_audio_devices juce_audio_formats)
+        juce_audio_basics juce_audio_devices juce_audio_formats juce_dsp)
 else()
     set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events juce_graphics juce_gui_basics
-        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors)
+        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors juce_dsp)
 endif()
 list(TRANSFORM VELTHORN_JUCE_MODULES PREPEND "juce::")
 
@@ -76,6 +77,11 @@ target_compile_definitions(velthorn_juce
         JUCE_PLUGINHOST_LADSPA=0
         JUCE_PLUGINHOST_LV2=0
         JUCE_VST3_CAN_REPLACE_VST2=0
+        # The resampler would otherwise set its filters' tiny values to zero
+        # at the end of every block, which makes the output depend on where
+        # the blocks end; the engine flushes subnormal numbers to zero
+        # itself (ScopedNoDenormals), sample by sample.
+        JUCE_DSP_ENABLE_SNAP_TO_ZERO=0
     INTERFACE
         $<TARGET_PROPERTY:velthorn_juce,COMPILE_DEFINITIONS>)
 

@@ -46,11 +46,12 @@ namespace
     }
 }
 
-MainComponent::MainComponent()
+MainComponent::MainComponent (int oversampling)
 {
     // The panel shows the engine's values, so the engine comes first; neither
     // does anything until the device manager starts calling the engine.
     audioMidiHandler = std::make_unique<AudioMidiHandler>();
+    audioMidiHandler->setOversampling (oversampling);
     controlPanel = std::make_unique<ControlPanel> (*audioMidiHandler, *this);
     addAndMakeVisible (*controlPanel);
 

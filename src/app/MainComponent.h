@@ -17,7 +17,9 @@ class MainComponent final : public juce::Component,
                             public PanelHost
 {
 public:
-    MainComponent();
+    // oversampling: the factor the engine runs its chain at (1, 2, 4 or 8),
+    // fixed for the run; set before the first device starts.
+    explicit MainComponent (int oversampling = 1);
     ~MainComponent() override;
 
     void resized() override;

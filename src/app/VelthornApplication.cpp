@@ -1,5 +1,6 @@
 #include "VelthornApplication.h"
 
+#include "CommandLineOptions.h"
 #include "DisplayCheck.h"
 #include "SettingsStore.h"
 #include "VelthornVersion.h"
@@ -36,7 +37,12 @@ void VelthornApplication::initialise (const juce::String&)
     options.osxLibrarySubFolder = "Preferences";
     SettingsStore::getInstance()->properties.setStorageParameters (options);
 
-    mainWindow = std::make_unique<MainAppWindow>();
+    // The process entry has already refused a command line it does not take.
+    std::vector<std::string> arguments;
+    for (const auto& argument : getCommandLineParameterArray())
+        arguments.push_back (argument.toStdString());
+
+    mainWindow = std::make_unique<MainAppWindow> (CommandLineOptions::oversampling (arguments));
     mainWindow->setResizable (false, false);
     mainWindow->setFullScreen (false);
 }

@@ -1,6 +1,7 @@
 #include "AudioMidiHandler.h"
 
 #include "CachedEffectChain.h"
+#include "OversampledChain.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,7 +35,11 @@ namespace
     constexpr int fallbackBlockSize = 512;
 }
 
-AudioMidiHandler::AudioMidiHandler() = default;
+AudioMidiHandler::AudioMidiHandler()
+{
+    // Measures the resampler's delay once, here rather than on an audio thread.
+    static_cast<void> (OversampledChain::latencyFor (2));
+}
 
 AudioMidiHandler::~AudioMidiHandler() = default;
 
@@ -85,13 +90,66 @@ void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
     effectChain = std::make_unique<CachedEffectChain> (*effectState, blockSize);
     scratch.assign (static_cast<size_t> (blockSize), 0.0f);
     sampleSettings.assign (static_cast<size_t> (blockSize), ChainSettings {});
+
+    const int factor = oversampling.load (relaxed);
+    activeOversampledChain = nullptr;
+
+    for (size_t i = 0; i < std::size (oversampledChains); ++i)
+    {
+        const int chainFactor = OversampledChain::factors[i];
+        oversampledChains[i].reset();
+
+        if (prepareAllFactors || chainFactor == factor)
+            oversampledChains[i] = std::make_unique<OversampledChain> (chainFactor, effectState->sampleRate, blockSize);
+
+        if (chainFactor == factor)
+            activeOversampledChain = oversampledChains[i].get();
+    }
+
+    runningOversampling.store (factor, relaxed);
 }
 
 void AudioMidiHandler::audioDeviceStopped()
 {
     sampleRate = 0.0;
+    activeOversampledChain = nullptr;
+    for (auto& chain : oversampledChains)
+        chain.reset();
+    runningOversampling.store (1, relaxed);
     effectChain.reset();
     effectState.reset();
+}
+
+void AudioMidiHandler::setOversampling (int factor) noexcept
+{
+    if (OversampledChain::isSupportedFactor (factor))
+        oversampling.store (factor, relaxed);
+}
+
+int AudioMidiHandler::latencyForOversampling (int factor) noexcept
+{
+    return OversampledChain::latencyFor (factor);
+}
+
+void AudioMidiHandler::switchOversampling (int factor) noexcept
+{
+    OversampledChain* next = nullptr;
+
+    for (size_t i = 0; i < std::size (oversampledChains); ++i)
+        if (OversampledChain::factors[i] == factor)
+            next = oversampledChains[i].get();
+
+    if (factor != 1 && next == nullptr)
+        return;   // not prepared: the next device start takes it up
+
+    // The chain starts afresh, as at a device start.
+    if (next != nullptr)
+        next->restart();
+    else
+        effectChain->restart();
+
+    activeOversampledChain = next;
+    runningOversampling.store (factor, relaxed);
 }
 
 void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inputChannelData,
@@ -115,6 +173,9 @@ void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inp
                 std::fill_n (outputChannelData[channel], std::max (numSamples, 0), 0.0f);
         return;
     }
+
+    if (const int factor = oversampling.load (relaxed); factor != runningOversampling.load (relaxed))
+        switchOversampling (factor);
 
     // A block longer than the device announced runs in scratch-sized chunks.
     // The chain is sample by sample, so the output is the same either way.
@@ -188,7 +249,11 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
     // While mastOn is 0 a sample stays the plain input sum; otherwise wah,
     // distortion, amp with cabinet and delay run as switched, in that order,
     // then the output level. Redesigns are skipped while their inputs rest.
-    effectChain->processBlock (mono, sampleSettings.data(), numSamples);
+    // Oversampled, the chain's output lags its input by the resampler's delay.
+    if (activeOversampledChain != nullptr)
+        activeOversampledChain->process (mono, sampleSettings.data(), numSamples);
+    else
+        effectChain->processBlock (mono, sampleSettings.data(), numSamples);
 
     for (int j = 0; j < numSamples; ++j)
     {

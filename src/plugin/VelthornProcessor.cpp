@@ -29,6 +29,14 @@ VelthornProcessor::VelthornProcessor()
 {
     bypassEngine.mastOn.store (0);
 
+    // The quality may change while the host plays: every factor is made
+    // ready when playing starts, so a change needs no allocation.
+    engine.prepareEveryOversampling (true);
+    auto qualityParameter = std::make_unique<QualityParameter>();
+    quality = qualityParameter.get();
+    addParameter (qualityParameter.release());
+    quality->addListener (this);
+
     for (int i = 0; i < Table::numParameters; ++i)
         lastPushed[static_cast<size_t> (i)] = parameters.engineValue (i);
 
@@ -37,14 +45,18 @@ VelthornProcessor::VelthornProcessor()
 
 VelthornProcessor::~VelthornProcessor()
 {
+    quality->removeListener (this);
     stopTimer();
 }
 
 void VelthornProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
+    pushedQuality = quality->getFactor();
+    engine.setOversampling (pushedQuality);
     engine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
     bypassEngine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
-    setLatencySamples (0);
+    bypassDelay.prepare (maximumChannels, AudioMidiHandler::latencyForOversampling (8));
+    setLatencySamples (AudioMidiHandler::latencyForOversampling (pushedQuality));
 }
 
 void VelthornProcessor::releaseResources()
@@ -114,6 +126,11 @@ void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, 
         pullEngineChanges();
 
     runEngine (bypassEngine, buffer, 0, buffer.getNumSamples());
+
+    // As late as the chain would be, so the host's compensation holds.
+    const int numOutputs = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels(), maximumChannels);
+    bypassDelay.process (buffer, numOutputs, 0, buffer.getNumSamples(),
+                         AudioMidiHandler::latencyForOversampling (pushedQuality));
 }
 
 void VelthornProcessor::runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer, int start, int length) noexcept
@@ -152,6 +169,13 @@ void VelthornProcessor::applyMidi (const juce::MidiMessageMetadata& event) noexc
 
 void VelthornProcessor::pushParameterChanges() noexcept
 {
+    // The engine starts its chain afresh at the new factor with its next block.
+    if (const int factor = quality->getFactor(); factor != pushedQuality)
+    {
+        engine.setOversampling (factor);
+        pushedQuality = factor;
+    }
+
     for (int i = 0; i < Table::numParameters; ++i)
     {
         const auto value = parameters.engineValue (i);
@@ -194,6 +218,8 @@ void VelthornProcessor::pullEngineChanges() noexcept
 
 void VelthornProcessor::timerCallback()
 {
+    reportLatency();
+
     for (int i = 0; i < Table::numParameters; ++i)
     {
         if (hostNeedsTelling[static_cast<size_t> (i)].exchange (false, std::memory_order_acquire))
@@ -202,6 +228,17 @@ void VelthornProcessor::timerCallback()
             parameter.sendValueChangedMessageToListeners (parameter.getValue());
         }
     }
+}
+
+void VelthornProcessor::reportLatency()
+{
+    setLatencySamples (AudioMidiHandler::latencyForOversampling (quality->getFactor()));
+}
+
+void VelthornProcessor::parameterValueChanged (int, float)
+{
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        reportLatency();
 }
 
 void VelthornProcessor::setFromEditor (int engineIndex, float value)
@@ -233,7 +270,7 @@ void VelthornProcessor::getStateInformation (juce::MemoryBlock& destData)
     // run out, the host stores nothing, which reads back as no state.
     try
     {
-        destData = PluginState::write (values);
+        destData = PluginState::write (values, quality->getFactor());
     }
     catch (...)
     {
@@ -252,10 +289,12 @@ void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
     // cannot be read for want of memory is refused like a damaged one.
     // Nothing is applied before the whole state has been read.
     std::optional<PluginState::Values> values;
+    std::optional<int> factor;
 
     try
     {
         values = PluginState::read (data, sizeInBytes, defaults);
+        factor = PluginState::readOversampling (data, sizeInBytes);
     }
     catch (...)
     {
@@ -264,6 +303,11 @@ void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
 
     if (! values.has_value())
         return;
+
+    // The new latency is reported at once from the message thread (see
+    // parameterValueChanged), else by the timer.
+    if (factor.has_value())
+        quality->setValueNotifyingHost (quality->normalisedFor (*factor));
 
     for (int i = 0; i < Table::numParameters; ++i)
     {

@@ -1,8 +1,10 @@
 // Any bytes as a script for the engine: device starts at any rate, blocks of
-// any size and channel count, parameter writes and MIDI bytes in any order.
-// Nothing may crash or trip the sanitizer, and every output sample must be
-// finite: the engine keeps its parameters within their range whatever is
-// written (a NaN changes nothing), and the mix-down drops non-finite input.
+// any size and channel count, parameter writes, MIDI bytes and oversampling
+// factors (with every factor made ready at the start, or only the one asked
+// for) in any order. Nothing may crash or trip the sanitizer, and every
+// output sample must be finite: the engine keeps its parameters within their
+// range whatever is written (a NaN changes nothing), and the mix-down drops
+// non-finite input.
 
 #include "AudioMidiHandler.h"
 
@@ -90,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
     for (int step = 0; step < 32 && ! script.done(); ++step)
     {
-        switch (script.next() % 5)
+        switch (script.next() % 6)
         {
             case 0:   // a device starts (again)
                 // Preparing clears a second of delay memory; two starts per
@@ -101,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 if (running)
                     engine.audioDeviceStopped();
 
+                engine.prepareEveryOversampling ((script.next() & 1) != 0);
                 engine.prepare (rates[script.next() % 8], 1 + script.nextShort() % 8192);
                 running = true;
                 break;
@@ -128,6 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage (message, length));
                 break;
             }
+
+            case 4:   // the factor changes: at the next block if it was made ready, else at the next start
+                engine.setOversampling (script.next() % 9);
+                break;
 
             default:
             {

@@ -238,9 +238,10 @@ namespace rendertest
 
     std::vector<float> renderWithEngine (const AudioData& input, int64_t tailSamples,
                                          const std::vector<std::pair<int, float>>& settings,
-                                         const std::vector<TimedMidi>& events)
+                                         const std::vector<TimedMidi>& events, int oversampling)
     {
-        const auto total = input.numSamples() + tailSamples;
+        const int64_t latency = AudioMidiHandler::latencyForOversampling (oversampling);
+        const auto total = input.numSamples() + tailSamples + latency;
 
         // The input followed by the silent tail, one buffer per channel.
         std::vector<std::vector<float>> padded;
@@ -254,6 +255,7 @@ namespace rendertest
         std::vector<float> mono (static_cast<size_t> (total), 0.0f);
 
         AudioMidiHandler engine;
+        engine.setOversampling (oversampling);
 
         for (const auto& [index, value] : settings)
             engine.setParameter (index, value);
@@ -285,6 +287,7 @@ namespace rendertest
         }
 
         engine.audioDeviceStopped();
+        mono.erase (mono.begin(), mono.begin() + latency);
         return mono;
     }
 

@@ -91,9 +91,12 @@ namespace rendertest
     // `tailSamples` of silence, with setParameter(index, value) for each of
     // `settings` first and each event handed in right before its sample.
     // Returns the mono result the engine writes to every output channel.
+    // Oversampled, the engine's output lags by the resampler's delay: the
+    // input then runs on that much further in silence and the result starts
+    // that much later, so that it lines up with the input.
     std::vector<float> renderWithEngine (const AudioData& input, int64_t tailSamples,
                                          const std::vector<std::pair<int, float>>& settings,
-                                         const std::vector<TimedMidi>& events = {});
+                                         const std::vector<TimedMidi>& events = {}, int oversampling = 1);
 
     // True when every float has the same bit pattern (NaN and -0 included).
     bool bitIdentical (const std::vector<float>& a, const std::vector<float>& b);

@@ -86,9 +86,17 @@ std::string Renderer::render (const RenderOptions& options,
     };
 
     AudioMidiHandler engine;
+    engine.setOversampling (options.oversampling);
 
     for (const auto& setting : options.settings)
         engine.setParameter (setting.index, setting.value);
+
+    // Oversampled, the engine's output lags its input by the resampler's
+    // delay: the input runs on that much further (in silence) and as much is
+    // left off the front of the output, which so lines up with the input
+    // sample for sample, as at factor 1.
+    const auto latency = static_cast<juce::int64> (AudioMidiHandler::latencyForOversampling (options.oversampling));
+    const auto processedLength = totalLength + latency;
 
     const auto blockSize = options.blockSize;
     const auto chunkSize = blockSize * std::max (1, (preferredChunkSize + blockSize - 1) / blockSize);
@@ -118,10 +126,12 @@ std::string Renderer::render (const RenderOptions& options,
     if (onProgress)
         onProgress ({ 0, totalLength, sampleRate });
 
-    for (juce::int64 chunkStart = 0; chunkStart < totalLength; chunkStart += chunkSize)
+    for (juce::int64 chunkStart = 0; chunkStart < processedLength; chunkStart += chunkSize)
     {
-        const auto length = static_cast<int> (std::min<juce::int64> (chunkSize, totalLength - chunkStart));
+        const auto length = static_cast<int> (std::min<juce::int64> (chunkSize, processedLength - chunkStart));
         const auto fromFile = static_cast<int> (std::clamp<juce::int64> (inputLength - chunkStart, 0, length));
+        // The samples that are still the resampler's delay, not output.
+        const auto delayed = static_cast<int> (std::clamp<juce::int64> (latency - chunkStart, 0, length));
 
         input.clear();
 
@@ -164,7 +174,7 @@ std::string Renderer::render (const RenderOptions& options,
             {
                 auto* const samples = output.getWritePointer (channel);
 
-                for (int i = 0; i < length; ++i)
+                for (int i = delayed; i < length; ++i)
                 {
                     const bool counted = channel == 0;
 
@@ -182,13 +192,13 @@ std::string Renderer::render (const RenderOptions& options,
             }
         }
 
-        if (! writer->writeFromAudioSampleBuffer (output, 0, length))
+        if (length > delayed && ! writer->writeFromAudioSampleBuffer (output, delayed, length - delayed))
             return giveUp ("the " + options.outputFormat.describe() + " encoder failed");
 
-        summary.samplesWritten += length;
+        summary.samplesWritten += length - delayed;
 
         if (onProgress)
-            onProgress ({ chunkStart + length, totalLength, sampleRate });
+            onProgress ({ std::max<juce::int64> (chunkStart + length - latency, 0), totalLength, sampleRate });
     }
 
     device.close();

@@ -86,12 +86,13 @@ namespace e2e
         return *jack;
     }
 
-    VelthornApp& E2eTest::launchApp (const std::filesystem::path& binary, const std::vector<std::string>& launcher)
+    VelthornApp& E2eTest::launchApp (const std::filesystem::path& binary, const std::vector<std::string>& launcher,
+                                     const std::vector<std::string>& arguments)
     {
         auto& x = startXvfb();
         appJackServerName = jack != nullptr ? jack->name() : JackServer::uniqueServerName();
         app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary, launcher,
-                                             alsaConfiguration);
+                                             arguments, alsaConfiguration);
         return *app;
     }
 

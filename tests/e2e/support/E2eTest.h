@@ -43,9 +43,11 @@ namespace e2e
         // Test thread: starts Velthorn (the build's binary unless another is
         // given) on the test's X server (started here if need be) and on the
         // test's JACK server if there is one, else on a JACK server name
-        // nobody uses; through `launcher` if one is given (see VelthornApp).
+        // nobody uses; through `launcher` if one is given, with `arguments`
+        // on its command line (see VelthornApp).
         VelthornApp& launchApp (const std::filesystem::path& binary = velthornBinary(),
-                                const std::vector<std::string>& launcher = {});
+                                const std::vector<std::string>& launcher = {},
+                                const std::vector<std::string>& arguments = {});
         // Test thread: starts the test's JACK server and Velthorn on it, waits
         // until the app has opened its JACK device and painted its window,
         // and returns the window; throws, with what went wrong, otherwise.

@@ -37,6 +37,7 @@ namespace e2e
                               const std::string& jackServerName, const std::filesystem::path& logs,
                               const std::filesystem::path& binary,
                               const std::vector<std::string>& launcher,
+                              const std::vector<std::string>& arguments,
                               const std::string& alsaConfiguration)
         : logDirectory (logs), display (displayToUse)
     {
@@ -55,6 +56,7 @@ namespace e2e
         spec.label = "velthorn";
         spec.arguments = launcher;
         spec.arguments.push_back (binary.string());
+        spec.arguments.insert (spec.arguments.end(), arguments.begin(), arguments.end());
         spec.environment.set ("HOME", home.string())
                         .set ("DISPLAY", display)
                         .set ("JACK_DEFAULT_SERVER", jackServerName)

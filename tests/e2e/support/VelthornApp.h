@@ -40,13 +40,14 @@ namespace e2e
         // Test thread: takes the JackClientNamesLock, then starts the app
         // (the build's binary unless another is given, e.g. an installed
         // one), through `launcher` (a command and its arguments that runs the
-        // rest of its command line) when that is not empty, with
-        // `alsaConfiguration` as ALSA's whole configuration; throws if the
-        // binary cannot be run.
+        // rest of its command line) when that is not empty, with `arguments`
+        // on the app's own command line and `alsaConfiguration` as ALSA's
+        // whole configuration; throws if the binary cannot be run.
         VelthornApp (const std::filesystem::path& home, const std::string& display,
                      const std::string& jackServerName, const std::filesystem::path& logDirectory,
                      const std::filesystem::path& binary = velthornBinary(),
                      const std::vector<std::string>& launcher = {},
+                     const std::vector<std::string>& arguments = {},
                      const std::string& alsaConfiguration = {});
         // Test thread: stops the app by its pid if it still runs.
         ~VelthornApp();

@@ -127,14 +127,18 @@ namespace
     }
 
     // The host saves the plugin's state and loads it into a fresh instance,
-    // as a project does when it is reopened: the values come back exactly,
-    // and the restored plugin sounds as one given those values directly.
+    // as a project does when it is reopened: the values and the Quality come
+    // back exactly (and the host learns the latency), and the restored plugin
+    // sounds as one given those values directly.
     TEST_P (HarnessFormatTest, StateRestoredIntoAFreshInstanceContinuesIdentically)
     {
         auto scenario = harness::makeFullAutomationScenario (48000.0, 57u);
 
         harness::HostedPlugin original (GetParam(), 48000.0, largestBlock);
         harness::play (original, scenario, blockSizes (512, 0u));
+        original.setQuality (4);
+        // An LV2 plugin hears of it with the next block it runs.
+        ASSERT_TRUE (original.latencyBecomes (6));
 
         juce::MemoryBlock state;
         original.instance().getStateInformation (state);
@@ -151,6 +155,7 @@ namespace
             continuation.settings.push_back ({ info.id, original.get (info.id) });
 
         harness::HostedPlugin direct (GetParam(), 48000.0, largestBlock);
+        direct.setQuality (4);
         const auto expected = harness::play (direct, continuation, blockSizes (256, 0u));
 
         // The restored instance is played without settings of its own.
@@ -162,6 +167,8 @@ namespace
         // What the host shows for the restored instance, once it has run.
         for (const auto& info : harness::parameters)
             EXPECT_EQ (restored.get (info.id), original.get (info.id)) << info.id;
+        EXPECT_EQ (restored.quality(), 4);
+        EXPECT_TRUE (restored.latencyBecomes (6)) << restored.instance().getLatencySamples();
     }
 
     // The editor as a host opens it: a window of its own on the desktop,
@@ -270,6 +277,76 @@ namespace
 
         EXPECT_TRUE (harness::bitIdentical ("first instance against the renderer", a.expected, firstOut));
         EXPECT_TRUE (harness::bitIdentical ("second instance against the renderer", bExpected, secondOut));
+    }
+
+    // The samples [start, start + length) of every channel.
+    juce::AudioBuffer<float> slice (const juce::AudioBuffer<float>& audio, int start, int length)
+    {
+        juce::AudioBuffer<float> part (audio.getNumChannels(), length);
+        for (int channel = 0; channel < audio.getNumChannels(); ++channel)
+            part.copyFrom (channel, 0, audio, channel, start, length);
+        return part;
+    }
+
+    // The Quality changed while playing, from the host's parameter window:
+    // the first third at 1x, then the rest at 2x, 4x or 8x in blocks of 1 to
+    // 8192 samples, with automation and MIDI. Where the quality changes the
+    // chain starts afresh, so from there on the plugin is velthorn-render at
+    // that factor given the rest of the input - late by the latency the
+    // host is told, which the renderer takes out.
+    TEST_P (HarnessFormatTest, QualityChangedWhilePlayingIsTheRendererAtThatFactorLateByTheReportedLatency)
+    {
+        constexpr double rate = 48000.0;
+        const auto full = harness::makeRenderableScenario (rate, 2024u);
+        const int split = full.input.getNumSamples() / 3;
+        const int rest = full.input.getNumSamples() - split;
+
+        harness::Scenario first;
+        first.sampleRate = rate;
+        first.settings = full.settings;
+        first.input = slice (full.input, 0, split);
+
+        harness::Scenario second;
+        second.sampleRate = rate;
+        second.settings = full.settings;
+        second.input = slice (full.input, split, rest);
+        for (auto a : full.automation)
+            if (a.sample >= split)
+                second.automation.push_back ({ a.sample - split, a.setting });
+        for (auto m : full.midi)
+            if (m.sample >= split)
+                second.midi.push_back ({ m.sample - split, m.controller, m.value });
+
+        auto folder = scratchFolder ("quality-" + harness::nameOf (GetParam()));
+        const auto expectedFirst = harness::renderWithTool (first, folder);
+
+        for (const int factor : { 2, 4, 8 })
+        {
+            const int latency = factor == 2 ? 4 : 6;   // as the manual pages give it
+            second.oversampling = factor;
+            const auto expectedSecond = harness::renderWithTool (second, folder);
+
+            harness::HostedPlugin plugin (GetParam(), rate, 8192);
+            EXPECT_EQ (plugin.instance().getLatencySamples(), 0);
+            const auto playedFirst = harness::play (plugin, first, blockSizes (0, 5u));
+
+            plugin.setQuality (factor);
+            auto random = std::make_shared<std::mt19937> (static_cast<uint32_t> (factor));
+            const auto playedSecond = harness::play (plugin, second, [random] (int)
+            {
+                return 1 + static_cast<int> ((*random)() % 8192);
+            });
+
+            EXPECT_TRUE (plugin.latencyBecomes (latency)) << factor << "x: the host knows a latency of "
+                                                          << plugin.instance().getLatencySamples();
+            EXPECT_TRUE (harness::finiteAndNormal (playedSecond));
+            EXPECT_TRUE (harness::bitIdentical ("before the change", expectedFirst, playedFirst));
+            EXPECT_TRUE (harness::bitIdentical (std::to_string (factor) + "x, late by the latency",
+                                                slice (expectedSecond, 0, rest - latency),
+                                                slice (playedSecond, latency, rest - latency)));
+        }
+
+        folder.deleteRecursively();
     }
 
     INSTANTIATE_TEST_SUITE_P (Formats, HarnessFormatTest, ::testing::Values (Format::lv2, Format::vst3),

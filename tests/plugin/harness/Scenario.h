@@ -39,6 +39,7 @@ namespace harness
         std::vector<Setting> settings;
         std::vector<Automation> automation;   // sorted by sample
         std::vector<ControlChange> midi;      // sorted by sample
+        int oversampling = 1;                 // velthorn-render --oversample, the plugin's Quality
     };
 
     // Any thread: a stereo test signal (noise left, sweep right, both within

@@ -156,3 +156,68 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
     std::printf ("stress: %ld ms, %ld audio blocks, %ld MIDI messages, %ld panel reads\n",
                  static_cast<long> (stressDuration().count()), audioBlocks, midiMessages, panelReads);
 }
+
+// The plugin's Quality: the factor changed on another thread (a host's) while
+// the audio thread runs blocks, every factor made ready beforehand. Each
+// change starts the chain afresh at the next block; the output stays sound
+// and the factor read back is always one of the four.
+TEST (RaceStress, TheOversamplingFactorChangesWhileAudioRuns)
+{
+    constexpr int announcedBlock = 256;
+    AudioMidiHandler engine;
+    engine.prepareEveryOversampling (true);
+    engine.prepare (48000.0, announcedBlock);
+    for (int index : { 2, 6, 9, 14 })
+        engine.setParameter (index, 1.0f);
+
+    StartLine start (2);
+    std::atomic<bool> running { true };
+    long audioBlocks = 0, changes = 0, nonFiniteOutputs = 0, badFactorReads = 0;
+
+    std::thread audio ([&]
+    {
+        std::mt19937 rng (11);
+        std::uniform_int_distribution<int> blockSize (0, 2 * announcedBlock);
+        const auto input = noise (2 * announcedBlock, 9, 1.0f);
+        std::vector<float> out (input.size());
+        const float* ins[] = { input.data() };
+        float* outs[] = { out.data() };
+
+        start.arriveAndWait();
+        const auto deadline = std::chrono::steady_clock::now() + stressDuration() / 2;
+
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            const int n = blockSize (rng);
+            engine.audioDeviceIOCallbackWithContext (ins, 1, outs, 1, n, {});
+            for (int j = 0; j < n; ++j)
+                nonFiniteOutputs += std::isfinite (out[(size_t) j]) ? 0 : 1;
+            ++audioBlocks;
+        }
+
+        running = false;
+    });
+
+    std::thread host ([&]
+    {
+        start.arriveAndWait();
+        for (unsigned i = 0; running.load(); ++i)
+        {
+            engine.setOversampling (1 << (i % 4));
+            const int asked = engine.getOversampling(), now = engine.getRunningOversampling();
+            badFactorReads += (asked == 1 || asked == 2 || asked == 4 || asked == 8) ? 0 : 1;
+            badFactorReads += (now == 1 || now == 2 || now == 4 || now == 8) ? 0 : 1;
+            ++changes;
+            std::this_thread::yield();
+        }
+    });
+
+    audio.join();
+    host.join();
+    engine.audioDeviceStopped();
+
+    EXPECT_GT (audioBlocks, 0);
+    EXPECT_GT (changes, 0);
+    EXPECT_EQ (nonFiniteOutputs, 0);
+    EXPECT_EQ (badFactorReads, 0);
+}
