@@ -54,7 +54,7 @@ test-sanitize: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build build-asan -j $(JOBS) --target $(SANITIZE_TARGETS)
 	cd build-asan && VELTHORN_STRESS_SECONDS=$(SANITIZE_STRESS_SECONDS) \
-		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-suppressions.txt \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-suppressions.txt:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		$(SANITIZE_CTEST) -E '$(SANITIZE_EXCLUDE)'
 	@cmake --preset tsan >/dev/null
