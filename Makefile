@@ -34,7 +34,8 @@ test: build
 # UndefinedBehaviorSanitizer, then under ThreadSanitizer (the CMake presets
 # asan and tsan). Only what those tests need is built; the end-to-end tests
 # drive the Release app and stay in `make test`. Any sanitizer report fails
-# the test it happens in. The race stress test runs longer here. Then the
+# the test it happens in, but for the leaks of system libraries named in
+# tests/lsan-suppressions.txt. The race stress test runs longer here. Then the
 # fuzzers run, each for a bounded time.
 SANITIZE_TARGETS = velthorn_dsp_tests velthorn_engine_tests velthorn_engine_allocation_tests \
                    velthorn_assets_tests velthorn_ui_widget_tests velthorn_control_panel_tests velthorn_main_panel_tests velthorn_plugin_thread_tests \
@@ -53,7 +54,8 @@ test-sanitize: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build build-asan -j $(JOBS) --target $(SANITIZE_TARGETS)
 	cd build-asan && VELTHORN_STRESS_SECONDS=$(SANITIZE_STRESS_SECONDS) \
-		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-suppressions.txt:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		$(SANITIZE_CTEST) -E '$(SANITIZE_EXCLUDE)'
 	@cmake --preset tsan >/dev/null
 	@cmake --build build-tsan -j $(JOBS) --target $(SANITIZE_TARGETS)

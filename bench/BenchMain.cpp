@@ -10,6 +10,7 @@ namespace velthorn::bench
 {
     void registerChainBenchmarks();
     void registerEngineBenchmarks();
+    void registerOversamplingBenchmarks();
     void registerPluginBenchmarks();
     void registerTailBenchmarks();
 }
@@ -39,6 +40,7 @@ int main (int argc, char** argv)
 
     velthorn::bench::registerChainBenchmarks();
     velthorn::bench::registerEngineBenchmarks();
+    velthorn::bench::registerOversamplingBenchmarks();
     velthorn::bench::registerPluginBenchmarks();
     velthorn::bench::registerTailBenchmarks();
 

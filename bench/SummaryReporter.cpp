@@ -85,6 +85,35 @@ namespace velthorn::bench
         } tails[] { { "engine callback (flush-to-zero, denormals-are-zero)", "Tail/engine/" },
                     { "cached chain without flush-to-zero", "Tail/no_ftz_daz/" } };
 
+        std::printf ("\nOversampling: the engine callback at each factor (256-sample blocks, still knobs), ns per device\n"
+                     "sample and, in brackets, times the cost at 1x:\n\n");
+        std::printf ("| %-40s | %10s | %18s | %18s | %18s |\n", "chain", "1x ns", "2x ns", "4x ns", "8x ns");
+        std::printf ("|%s|%s|%s|%s|%s|\n", std::string (42, '-').c_str(), std::string (12, '-').c_str(),
+                     std::string (20, '-').c_str(), std::string (20, '-').c_str(), std::string (20, '-').c_str());
+
+        const struct
+        {
+            const char* title;
+            const char* key;
+        } oversampled[] { { "amp + cabinet (the default sound)", "amp" },
+                          { "all four slots", "all" },
+                          { "master off: the resampling alone", "resampling_only" } };
+
+        for (const auto& row : oversampled)
+        {
+            const double single = nanoseconds (std::string ("Oversampling/") + row.key + "/x1");
+            if (std::isnan (single))
+                continue;
+
+            std::printf ("| %-40s | %10.1f |", row.title, single);
+            for (int factor : { 2, 4, 8 })
+            {
+                const double ns = nanoseconds (std::string ("Oversampling/") + row.key + "/x" + std::to_string (factor));
+                std::printf (" %9.1f (%4.1fx) |", ns, ns / single);
+            }
+            std::printf ("\n");
+        }
+
         std::printf ("\nDecaying tails, all four slots: 0.1 s burst + 1.9 s silence against 2 s of noise:\n\n");
         std::printf ("| %-52s | %12s | %14s | %8s |\n", "path", "noise ns", "burst+tail ns", "ratio");
         std::printf ("|%s|%s|%s|%s|\n", std::string (54, '-').c_str(), std::string (14, '-').c_str(),

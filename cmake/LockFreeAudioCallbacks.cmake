@@ -14,9 +14,7 @@
 # that period) while it does. The manager no longer measures its callback's
 # load: nothing in the app reads getCpuUsage(), which now stays 0.
 
-velthorn_patch_juce_module(juce_audio_devices
-    native/juce_linux_JackAudio.cpp
-    audio_io/juce_AudioDeviceManager.cpp)
+# (The module is copied in VelthornJuce.cmake, with every file of it that is patched.)
 file(COPY "${CMAKE_CURRENT_LIST_DIR}/juce-patches/AudioThreadGate.h"
      DESTINATION "${VELTHORN_PATCHED_JUCE_ROOT}/juce_audio_devices/native")
 

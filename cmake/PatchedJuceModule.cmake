@@ -6,6 +6,9 @@
 #   velthorn_patch_juce_module (<module> <file> [<file> ...])
 #       copies the module into the build tree without the files to patch and
 #       builds the module's target from the copy;
+#   velthorn_use_patched_juce_module (<module> <target>)
+#       builds another target that compiles the module's sources (a plugin
+#       wrapper's target, say) from the copy too;
 #   velthorn_juce_patch_read (<module> <file>)
 #   velthorn_juce_patch_replace (<old text> <new text>)
 #   velthorn_juce_patch_write ()
@@ -26,10 +29,17 @@ function(velthorn_patch_juce_module module)
     endforeach()
     file(COPY "${installed}" DESTINATION "${VELTHORN_PATCHED_JUCE_ROOT}" ${excluded})
     set_property(GLOBAL APPEND PROPERTY VELTHORN_PATCHED_JUCE_MODULES ${module})
+    velthorn_use_patched_juce_module(${module} ${module})
+endfunction()
 
-    get_target_property(sources ${module} INTERFACE_SOURCES)
+function(velthorn_use_patched_juce_module module target)
+    set(installed "${JUCE_MODULES_DIR}/${module}")
+    get_target_property(sources ${target} INTERFACE_SOURCES)
+    if(NOT sources)
+        return()   # a module whose sources are all in targets of their own
+    endif()
     list(TRANSFORM sources REPLACE "^${installed}/" "${VELTHORN_PATCHED_JUCE_ROOT}/${module}/")
-    set_property(TARGET ${module} PROPERTY INTERFACE_SOURCES ${sources})
+    set_property(TARGET ${target} PROPERTY INTERFACE_SOURCES ${sources})
 endfunction()
 
 function(velthorn_juce_patch_read module file)

@@ -8,8 +8,14 @@ include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # The framework's own codecs are compiled in; the window takes a repaint
-    # patch of its own (the Linux one is for the Linux window).
+    # patch of its own, and the ALSA and Linux repaint patches are for Linux
+    # code only. (The JACK file is written by the audio callback patch but
+    # not compiled for Windows.)
+    velthorn_patch_juce_module(juce_audio_devices
+        native/juce_linux_JackAudio.cpp
+        audio_io/juce_AudioDeviceManager.cpp)
     include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsRepaints.cmake)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsJuceModules.cmake)
     set(VELTHORN_CODEC_LIBRARIES)
@@ -26,18 +32,27 @@ else()
         JUCE_JACK_CLIENT_NAME="Velthorn")
 
     include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
+    # juce_audio_devices is patched in two places; its copy leaves out the
+    # files both of them write.
+    velthorn_patch_juce_module(juce_audio_devices
+        native/juce_linux_JackAudio.cpp
+        audio_io/juce_AudioDeviceManager.cpp
+        native/juce_linux_ALSA.cpp)
     include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/RecoverableAlsaDevices.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
 endif()
 
 add_library(velthorn_juce STATIC)
 
 # The fuzzing build needs no window: the engine and the file readers only.
+# juce_dsp is the engine's resampler for the oversampled chain.
 if(VELTHORN_BUILD_FUZZ)
     set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events
-        juce_audio_basics juce_audio_devices juce_audio_formats)
+        juce_audio_basics juce_audio_devices juce_audio_formats juce_dsp)
 else()
     set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events juce_graphics juce_gui_basics
-        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors)
+        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors juce_dsp)
 endif()
 list(TRANSFORM VELTHORN_JUCE_MODULES PREPEND "juce::")
 
@@ -64,6 +79,11 @@ target_compile_definitions(velthorn_juce
         JUCE_PLUGINHOST_LADSPA=0
         JUCE_PLUGINHOST_LV2=0
         JUCE_VST3_CAN_REPLACE_VST2=0
+        # The resampler would otherwise set its filters' tiny values to zero
+        # at the end of every block, which makes the output depend on where
+        # the blocks end; the engine flushes subnormal numbers to zero
+        # itself (ScopedNoDenormals), sample by sample.
+        JUCE_DSP_ENABLE_SNAP_TO_ZERO=0
     INTERFACE
         $<TARGET_PROPERTY:velthorn_juce,COMPILE_DEFINITIONS>)
 

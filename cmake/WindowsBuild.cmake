@@ -6,6 +6,7 @@
 # The C library's descriptor calls (lseek) with 64-bit offsets, as on Linux:
 # a render longer than 2 GB must not wrap its file position.
 add_compile_definitions(_FILE_OFFSET_BITS=64)
+enable_language(RC)
 add_link_options($<$<CONFIG:Release>:-s>)
 
 include(cmake/WindowsAudioDevices.cmake)

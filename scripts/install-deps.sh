@@ -10,6 +10,9 @@ packages=(
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
     libasound2-dev libjack-jackd2-dev jackd2
+    # ALSA's jack plugin: an end-to-end test plays through an ALSA device
+    # that routes into a JACK server, and kills that server under it.
+    libasound2-plugins
     libpng-dev libjpeg-dev libflac-dev libvorbis-dev libogg-dev zlib1g-dev
     xvfb xauth xdotool imagemagick x11-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -3,12 +3,76 @@
 #include "PlatformHelpText.h"
 #include "VelthornVersion.h"
 
+namespace
+{
+    const std::string oversampleOption = "--oversample";
+
+    // The factor a value of --oversample names, or 0.
+    int factorFrom (const std::string& value)
+    {
+        for (const int factor : { 1, 2, 4, 8 })
+            if (value == std::to_string (factor))
+                return factor;
+
+        return 0;
+    }
+
+    // Whether arguments[i] is --oversample, with its value and how many
+    // arguments the two take. `value` stays empty when it is missing.
+    bool isOversampleOption (const std::vector<std::string>& arguments, size_t i, std::string& value, size_t& taken)
+    {
+        const auto& argument = arguments[i];
+
+        if (argument.rfind (oversampleOption + "=", 0) == 0)
+        {
+            value = argument.substr (oversampleOption.size() + 1);
+            taken = 1;
+            return true;
+        }
+
+        if (argument != oversampleOption)
+            return false;
+
+        taken = i + 1 < arguments.size() ? 2 : 1;
+        value = taken == 2 ? arguments[i + 1] : std::string();
+        return true;
+    }
+
+    int complain (std::FILE* err, const std::string& complaint)
+    {
+        std::fprintf (err, "Velthorn: %s\nTry 'Velthorn --help' for more information.\n", complaint.c_str());
+        return CommandLineOptions::badCommandLine;
+    }
+}
+
 std::optional<int> CommandLineOptions::answer (const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
 {
+    bool oversampleGiven = false;
+
     // The first argument that settles it wins, as in GNU programs: a valid
     // --help before a bad option still prints the help.
-    for (const auto& argument : arguments)
+    for (size_t i = 0; i < arguments.size(); ++i)
     {
+        const auto& argument = arguments[i];
+        std::string value;
+        size_t taken = 0;
+
+        if (isOversampleOption (arguments, i, value, taken))
+        {
+            if (taken == 1 && argument == oversampleOption)
+                return complain (err, "option '" + oversampleOption + "' requires an argument");
+
+            if (factorFrom (value) == 0)
+                return complain (err, oversampleOption + " takes 1, 2, 4 or 8, not '" + value + "'");
+
+            if (oversampleGiven)
+                return complain (err, oversampleOption + " given more than once");
+
+            oversampleGiven = true;
+            i += taken - 1;
+            continue;
+        }
+
         if (argument == "--help" || argument == "-h")
         {
             std::fputs (helpText().c_str(), out);
@@ -21,13 +85,30 @@ std::optional<int> CommandLineOptions::answer (const std::vector<std::string>& a
             return done;
         }
 
-        std::fprintf (err, "Velthorn: %s '%s'\nTry 'Velthorn --help' for more information.\n",
-                      argument.rfind ("-", 0) == 0 ? "unrecognized option" : "unexpected argument",
-                      argument.c_str());
-        return badCommandLine;
+        return complain (err, (argument.rfind ("-", 0) == 0 ? "unrecognized option '" : "unexpected argument '")
+                                  + argument + "'");
     }
 
     return std::nullopt;
+}
+
+int CommandLineOptions::oversampling (const std::vector<std::string>& arguments)
+{
+    for (size_t i = 0; i < arguments.size(); ++i)
+    {
+        std::string value;
+        size_t taken = 0;
+
+        if (isOversampleOption (arguments, i, value, taken))
+        {
+            if (const int factor = factorFrom (value); factor != 0)
+                return factor;
+
+            i += taken - 1;
+        }
+    }
+
+    return 1;
 }
 
 std::string CommandLineOptions::helpText()
@@ -36,11 +117,15 @@ std::string CommandLineOptions::helpText()
                         "Guitar multi-effect: wah, distortion, amplifier with cabinet, delay and\n")
            + PlatformHelpText::devicesAndSettings
            + "\n"
-             "  -h, --help     display this help and exit\n"
-             "  -V, --version  output version information and exit\n"
+             "      --oversample N  run the effect chain at N (1, 2, 4 or 8) times the\n"
+             "                      device rate: the same sound without the fizz of\n"
+             "                      aliasing, for about N times the processing and a few\n"
+             "                      samples more latency (default 1)\n"
+             "  -h, --help          display this help and exit\n"
+             "  -V, --version       output version information and exit\n"
              "\n"
-             "Exit status: 0 when the window was closed normally, 2 for a bad command line.\n"
-             "To process audio files offline, see " + PlatformHelpText::rendererHelp + ".\n";
+           + PlatformHelpText::exitStatus
+           + "To process audio files offline, see " + PlatformHelpText::rendererHelp + ".\n";
 }
 
 std::string CommandLineOptions::versionText()

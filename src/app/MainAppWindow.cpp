@@ -3,7 +3,7 @@
 #include "MainComponent.h"
 #include "WindowIcon.h"
 
-MainAppWindow::MainAppWindow()
+MainAppWindow::MainAppWindow (int oversampling)
     : juce::DocumentWindow ("Velthorn",
                             juce::Colours::lightgrey,
                             juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton,
@@ -11,7 +11,7 @@ MainAppWindow::MainAppWindow()
 {
     // The window takes the panel's 800 x 600 plus the framework's title bar
     // and frame, and is centred at that size.
-    setContentOwned (new MainComponent(), true);
+    setContentOwned (new MainComponent (oversampling), true);
     centreWithSize (getWidth(), getHeight());
 
     WindowIcon::give (*this);

@@ -7,7 +7,8 @@
 class MainAppWindow final : public juce::DocumentWindow
 {
 public:
-    MainAppWindow();
+    // oversampling: the factor the engine runs its chain at (see AudioMidiHandler).
+    explicit MainAppWindow (int oversampling = 1);
     ~MainAppWindow() override;
 
     void closeButtonPressed() override;

@@ -7,6 +7,11 @@ namespace
 {
     const char* const deviceStateKey = "audioDeviceState";
 
+    // Asked of every device opened: the engine sums its inputs and feeds
+    // every output, two of each at most.
+    constexpr int inputChannelsNeeded = 2;
+    constexpr int outputChannelsNeeded = 2;
+
     enum MenuItem
     {
         audioSettingsItem = 1,
@@ -41,11 +46,12 @@ namespace
     }
 }
 
-MainComponent::MainComponent()
+MainComponent::MainComponent (int oversampling)
 {
     // The panel shows the engine's values, so the engine comes first; neither
     // does anything until the device manager starts calling the engine.
     audioMidiHandler = std::make_unique<AudioMidiHandler>();
+    audioMidiHandler->setOversampling (oversampling);
     controlPanel = std::make_unique<ControlPanel> (*audioMidiHandler, *this);
     addAndMakeVisible (*controlPanel);
 
@@ -57,13 +63,14 @@ MainComponent::MainComponent()
 
     // With no device at all the error text is all we would get: the panel
     // runs silently until a device is chosen in the settings dialog.
-    deviceManager.initialise (2, 2, savedState.get(), true, juce::String(), nullptr);
+    deviceManager.initialise (inputChannelsNeeded, outputChannelsNeeded, savedState.get(), true, juce::String(), nullptr);
     savedState = nullptr;
 
-    deviceManager.addAudioCallback (audioMidiHandler.get());
+    engineCallback = std::make_unique<CountingAudioCallback> (*audioMidiHandler);
+    deviceManager.addAudioCallback (engineCallback.get());
     deviceManager.addMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
 
-    deviceRecovery = std::make_unique<DeviceRecovery> (deviceManager);
+    deviceRecovery = std::make_unique<DeviceRecovery> (deviceManager, *engineCallback, inputChannelsNeeded, outputChannelsNeeded);
 }
 
 MainComponent::~MainComponent()
@@ -72,9 +79,10 @@ MainComponent::~MainComponent()
     // as audio callback calls its audioDeviceStopped. The panel, which reads
     // the engine, goes before it. Nothing reopens a device from here on.
     deviceRecovery = nullptr;
-    deviceManager.removeAudioCallback (audioMidiHandler.get());
+    deviceManager.removeAudioCallback (engineCallback.get());
     deviceManager.removeMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
     controlPanel = nullptr;
+    engineCallback = nullptr;
     audioMidiHandler = nullptr;
 }
 

@@ -5,6 +5,7 @@
 
 #include "AudioMidiHandler.h"
 #include "ControlPanel.h"
+#include "CountingAudioCallback.h"
 #include "DeviceRecovery.h"
 #include "PanelHost.h"
 
@@ -16,7 +17,9 @@ class MainComponent final : public juce::Component,
                             public PanelHost
 {
 public:
-    MainComponent();
+    // oversampling: the factor the engine runs its chain at (1, 2, 4 or 8),
+    // fixed for the run; set before the first device starts.
+    explicit MainComponent (int oversampling = 1);
     ~MainComponent() override;
 
     void resized() override;
@@ -40,7 +43,11 @@ public:
     std::unique_ptr<ControlPanel> controlPanel;
 
 private:
-    // Reopens the device when it comes back after dying under the app.
+    // The audio callback the device manager calls: the engine, with the
+    // callbacks counted for the device recovery.
+    std::unique_ptr<CountingAudioCallback> engineCallback;
+    // Reopens the device when it comes back after dying under the app, and
+    // the saved device when it appears after the app started.
     std::unique_ptr<DeviceRecovery> deviceRecovery;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)

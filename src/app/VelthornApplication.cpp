@@ -1,7 +1,11 @@
 #include "VelthornApplication.h"
 
+#include "CommandLineOptions.h"
+#include "DisplayCheck.h"
 #include "SettingsStore.h"
 #include "VelthornVersion.h"
+
+#include <cstdio>
 
 VelthornApplication::~VelthornApplication()
 {
@@ -10,6 +14,16 @@ VelthornApplication::~VelthornApplication()
 
 void VelthornApplication::initialise (const juce::String&)
 {
+    // Nothing else is touched first: no setting is read or written and no
+    // audio device opened for a window that cannot be shown.
+    if (const auto problem = DisplayCheck::problem(); ! problem.empty())
+    {
+        std::fprintf (stderr, "Velthorn: %s\n", problem.c_str());
+        setApplicationReturnValue (noDisplay);
+        quit();
+        return;
+    }
+
     // A signal that asks the app to end takes the same way out as File ->
     // Quit; only the request comes from elsewhere.
     quitSignals = std::make_unique<QuitSignalWatcher> ([] { juce::JUCEApplication::quit(); });
@@ -23,7 +37,12 @@ void VelthornApplication::initialise (const juce::String&)
     options.osxLibrarySubFolder = "Preferences";
     SettingsStore::getInstance()->properties.setStorageParameters (options);
 
-    mainWindow = std::make_unique<MainAppWindow>();
+    // The process entry has already refused a command line it does not take.
+    std::vector<std::string> arguments;
+    for (const auto& argument : getCommandLineParameterArray())
+        arguments.push_back (argument.toStdString());
+
+    mainWindow = std::make_unique<MainAppWindow> (CommandLineOptions::oversampling (arguments));
     mainWindow->setResizable (false, false);
     mainWindow->setFullScreen (false);
 }

@@ -10,6 +10,9 @@
 class VelthornApplication final : public juce::JUCEApplication
 {
 public:
+    // The exit status when there is no display to show the window on.
+    static constexpr int noDisplay = 1;
+
     VelthornApplication() = default;
     ~VelthornApplication() override;
 

@@ -7,6 +7,16 @@ CachedBiquad::CachedBiquad (BiquadSection& s) noexcept : section (s)
     refreshQuotients();
 }
 
+void CachedBiquad::forgetDesign() noexcept
+{
+    lastDesign = Design::none;
+    lastInputs[0] = lastInputs[1] = lastInputs[2] = 0;
+    xRun[0] = xRun[1] = yRun[0] = yRun[1] = 0.0;
+    y1Exact = y2Exact = 0.0;
+    runSteps = 0;
+    refreshQuotients();
+}
+
 void CachedBiquad::designLowPass (float frequency, float q)
 {
     section.setLowPass (frequency, q);

@@ -23,6 +23,13 @@
 // The inline step is only to be compiled in the DSP library and its tests, which
 // build without contraction of multiply-add pairs.
 //
+// Oversampled, the section keeps its output history in double (see
+// keepOutputHistoryInDouble): rounding it to float on every step is noise
+// that the recursion amplifies near 0 Hz by about 1 / ((1 - p1) (1 - p2)),
+// with p1, p2 its poles, and at eight times the rate the cabinet's high-pass
+// has a pole 1.3e-4 from z = 1. Its output still leaves as a float, and the
+// section's float members still hold the history, rounded.
+//
 // Audio thread only.
 class CachedBiquad final
 {
@@ -78,6 +85,25 @@ public:
     {
         BiquadSection& s = section;
 
+        if (outputHistoryInDouble)
+        {
+            const double exact = b0Quotient * static_cast<double> (x)
+                               + b1Quotient * static_cast<double> (s.x1)
+                               + b2Quotient * static_cast<double> (s.x2)
+                               - a1Quotient * y1Exact
+                               - a2Quotient * y2Exact;
+            const float rounded = static_cast<float> (exact);
+            s.x0 = x;
+            s.y0 = rounded;
+            s.x2 = s.x1;
+            s.y2 = s.y1;
+            s.x1 = x;
+            s.y1 = rounded;
+            y2Exact = y1Exact;
+            y1Exact = exact;
+            return rounded;
+        }
+
         const double y = b0Quotient * static_cast<double> (x)
                        + b1Quotient * static_cast<double> (s.x1)
                        + b2Quotient * static_cast<double> (s.x2)
@@ -109,15 +135,17 @@ public:
     {
         xRun[0] = section.x1;
         xRun[1] = section.x2;
-        yRun[0] = section.y1;
-        yRun[1] = section.y2;
+        yRun[0] = outputHistoryInDouble ? y1Exact : section.y1;
+        yRun[1] = outputHistoryInDouble ? y2Exact : section.y2;
         runSteps = 0;
     }
 
     // One step from a float value widened to double; returns the float
     // output widened again. newer is the slot of the newest values, the
-    // number of steps taken in this run so far, modulo 2.
+    // number of steps taken in this run so far, modulo 2. exactHistory: the
+    // section keeps its output history in double (oversampled).
     // Audio thread only.
+    template <bool exactHistory = false>
     inline double stepInRun (double x, int newer) noexcept
     {
         const int older = newer ^ 1;
@@ -125,15 +153,16 @@ public:
                        - a1Quotient * yRun[newer] - a2Quotient * yRun[older];
         const double rounded = static_cast<double> (static_cast<float> (y));
         xRun[older] = x;
-        yRun[older] = rounded;
+        yRun[older] = exactHistory ? y : rounded;
         return rounded;
     }
 
     // The same, counting the steps itself.
     // Audio thread only.
+    template <bool exactHistory = false>
     inline double stepInRun (double x) noexcept
     {
-        const double y = stepInRun (x, runSteps & 1);
+        const double y = stepInRun<exactHistory> (x, runSteps & 1);
         ++runSteps;
         return y;
     }
@@ -147,6 +176,8 @@ public:
         section.x2 = static_cast<float> (xRun[newer ^ 1]);
         section.y0 = section.y1 = static_cast<float> (yRun[newer]);
         section.y2 = static_cast<float> (yRun[newer ^ 1]);
+        y1Exact = yRun[newer];
+        y2Exact = yRun[newer ^ 1];
     }
 
     // Audio thread only.
@@ -154,6 +185,28 @@ public:
 
     // The thread that uses the object.
     BiquadSection& getSection() const noexcept { return section; }
+
+    // Audio thread only. After the section was made anew (a restart): no
+    // design remembered, the quotients describing the section as it is now.
+    void forgetDesign() noexcept;
+
+    // Whichever thread makes the chain, before the first step: the output
+    // history in double from now on (the oversampled chain), or as floats.
+    void keepOutputHistoryInDouble (bool exact) noexcept { outputHistoryInDouble = exact; }
+
+    // The thread that uses the object. The output history, one and two
+    // steps back, as the next step reads it.
+    double getOutputHistory (int stepsBack) const noexcept
+    {
+        if (outputHistoryInDouble)
+            return stepsBack == 1 ? y1Exact : y2Exact;
+        return stepsBack == 1 ? section.y1 : section.y2;
+    }
+    void setOutputHistory (double newer, double older) noexcept
+    {
+        y1Exact = newer;
+        y2Exact = older;
+    }
 
 private:
     enum class Design : std::uint8_t
@@ -193,6 +246,8 @@ private:
     double b0Quotient = 0.0, b1Quotient = 0.0, b2Quotient = 0.0, a1Quotient = 0.0, a2Quotient = 0.0;
     double xRun[2] = {}, yRun[2] = {};
     int runSteps = 0;
+    bool outputHistoryInDouble = false;
+    double y1Exact = 0.0, y2Exact = 0.0;   // the output history, when kept in double
     Design lastDesign = Design::none;
     std::uint32_t lastInputs[3] = {};
 };

@@ -26,6 +26,14 @@ public:
         return gain;
     }
 
+    // Audio thread only. Nothing remembered, as when made.
+    void forget() noexcept
+    {
+        gain = 0.0;
+        lastInput = 0;
+        valid = false;
+    }
+
 private:
     double gain = 0.0;
     std::uint32_t lastInput = 0;

@@ -105,8 +105,8 @@ namespace
 
 CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
     : state (s),
-      wah (s.wahFilter),
-      distortion (s.distFilter),
+      wah (s.wahFilter, s.wahPhases.data(), static_cast<int> (s.wahPhases.size())),
+      distortion (s.distFilter, s.distPhases.data(), static_cast<int> (s.distPhases.size())),
       lowShelf (s.ampLowShelf),
       midPeak (s.ampPeak),
       highShelf (s.ampHighShelf),
@@ -116,12 +116,16 @@ CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
       cabLowPass2 (s.cabLowPass2),
       // +15 dB, written as the cabinet stage writes it.
       cabinetMakeUpGain (std::pow (10.0, 0.75)),
+      oversampled (s.oversampling > 1),
       capacity (maximumBlockSize > 0 ? maximumBlockSize : 512),
       pieceInput (static_cast<std::size_t> (capacity)),
       ampLine (static_cast<std::size_t> (capacity)),
       overwrittenPositions (static_cast<std::size_t> (capacity)),
       overwrittenValues (static_cast<std::size_t> (capacity))
 {
+    if (oversampled)
+        for (auto* section : { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 })
+            section->keepOutputHistoryInDouble (true);
 }
 
 float CachedEffectChain::processWahSlot (float sample, float wahFreq, float wahRes, float wahGain)
@@ -146,6 +150,9 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
     distortion.setParameters (frequency, 35.0f, 0.75f);
 
     const float driven = static_cast<float> (distortionGain.gainFor (gainDb) * static_cast<double> (sample));
+    if (oversampled)   // no literal code to match: a NaN goes through the anti-aliased clip
+        return distortionClipper.process (distortion.process (driven) + driven);
+
     if (std::isnan (driven))   // gain and sample may both be NaN; nothing has run yet
         return ::processDistortionSlot (state, sample, distGain, distFreq);
 
@@ -154,7 +161,25 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
     return softClip (emphasised, 0.2f);
 }
 
+float CachedEffectChain::emphasiseForDistortion (float sample, float distGain, float distFreq)
+{
+    keysValid = false;
+    const float gainDb = ParameterMapping::distortionGain (distGain);
+    const float frequency = ParameterMapping::distortionFrequency (distFreq);
+
+    distortion.setParameters (frequency, 35.0f, 0.75f);
+
+    const float driven = static_cast<float> (distortionGain.gainFor (gainDb) * static_cast<double> (sample));
+    return distortion.process (driven) + driven;
+}
+
 float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi)
+{
+    return runAmpSlot (sample, ampDrv, ampLo, ampMid, ampHi, false);
+}
+
+float CachedEffectChain::runAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi,
+                                     bool afterDistortion)
 {
     keysValid = false;
     const float driveDb = ParameterMapping::ampDrive (ampDrv);
@@ -167,11 +192,16 @@ float CachedEffectChain::processAmpSlot (float sample, float ampDrv, float ampLo
     midPeak.setPeak (774.5967f, 2.0f, midDb);
     highShelf.setHighShelf (3000.0f, 1.0f, highDb);
 
-    const float driven = static_cast<float> (driveGain.gainFor (driveDb) * static_cast<double> (sample));
-    if (std::isnan (driven))   // gain and sample may both be NaN; nothing has run yet
+    const double driveFactor = driveGain.gainFor (driveDb);
+    const float driven = static_cast<float> (driveFactor * static_cast<double> (sample));
+    if (std::isnan (driven) && ! oversampled)   // gain and sample may both be NaN; nothing has run yet
         return ::processAmpSlot (state, sample, ampDrv, ampLo, ampMid, ampHi);
 
-    const float clipped = softClip (driven, 0.5f);
+    // After the distortion, anti-aliased, the sample is the distortion's
+    // emphasised signal, and both clips and the drive are taken together.
+    const float clipped = afterDistortion ? clipperPair.process (sample, driveFactor)
+                        : oversampled     ? ampClipper.process (driven)
+                                          : softClip (driven, 0.5f);
     const float amplified = highShelf.process (midPeak.process (lowShelf.process (clipped)));
 
     // Cabinet: a fixed voicing, designed the first time the slot runs.
@@ -280,7 +310,10 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
 
     if (! uniform)
     {
-        runPipeline<false, 0> (samples, settings, n);
+        if (oversampled)
+            runPipeline<false, 0, true> (samples, settings, n);
+        else
+            runPipeline<false, 0, false> (samples, settings, n);
     }
     else if (settings->mastOn != 0)
     {
@@ -288,7 +321,10 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
         const unsigned slotMask = (p.wahOn != 0 ? 1u : 0u) | (p.distOn != 0 ? 2u : 0u) | (p.ampOn != 0 ? 4u : 0u)
                                 | (p.delOn != 0 ? 8u : 0u);
         designFor (p);
-        runUniformPipeline (slotMask, samples, settings, n);
+        if (oversampled)
+            runUniformPipeline<true> (slotMask, samples, settings, n);
+        else
+            runUniformPipeline<false> (slotMask, samples, settings, n);
     }
     // else: the master switch is off for the whole piece, which stays as it is.
 
@@ -305,7 +341,7 @@ void CachedEffectChain::processPiece (float* samples, const ChainSettings* setti
     }
 }
 
-template <bool uniform, unsigned slotMask>
+template <bool uniform, unsigned slotMask, bool oversampled>
 void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settings, int n)
 {
     CachedBiquad* const biquads[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
@@ -322,11 +358,11 @@ void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settin
     const int full = std::min (n, pipelineStages - 1);
     int t = 0;
     for (; t < full; ++t)
-        pipelineStep<true, uniform, slotMask> (run, t, n);
+        pipelineStep<true, uniform, slotMask, oversampled> (run, t, n);
     for (; t < n; ++t)
-        pipelineStep<false, uniform, slotMask> (run, t, n);
+        pipelineStep<false, uniform, slotMask, oversampled> (run, t, n);
     for (; t < n + pipelineStages - 1; ++t)
-        pipelineStep<true, uniform, slotMask> (run, t, n);
+        pipelineStep<true, uniform, slotMask, oversampled> (run, t, n);
 
     state.delayWriteIndex = run.delayWriteIndex;
     overwrites = run.overwrites;
@@ -357,30 +393,39 @@ void CachedEffectChain::runPipeline (float* samples, const ChainSettings* settin
         else
             b->endRun();
     }
-    wah.endRun();
-    distortion.endRun();
+    if constexpr (oversampled)
+    {
+        wah.endPhaseRun();
+        distortion.endPhaseRun();
+    }
+    else
+    {
+        wah.endRun();
+        distortion.endRun();
+    }
 }
 
+template <bool oversampled>
 void CachedEffectChain::runUniformPipeline (unsigned slotMask, float* samples, const ChainSettings* settings, int n)
 {
     switch (slotMask)
     {
-        case 0:  runPipeline<true, 0> (samples, settings, n); break;
-        case 1:  runPipeline<true, 1> (samples, settings, n); break;
-        case 2:  runPipeline<true, 2> (samples, settings, n); break;
-        case 3:  runPipeline<true, 3> (samples, settings, n); break;
-        case 4:  runPipeline<true, 4> (samples, settings, n); break;
-        case 5:  runPipeline<true, 5> (samples, settings, n); break;
-        case 6:  runPipeline<true, 6> (samples, settings, n); break;
-        case 7:  runPipeline<true, 7> (samples, settings, n); break;
-        case 8:  runPipeline<true, 8> (samples, settings, n); break;
-        case 9:  runPipeline<true, 9> (samples, settings, n); break;
-        case 10: runPipeline<true, 10> (samples, settings, n); break;
-        case 11: runPipeline<true, 11> (samples, settings, n); break;
-        case 12: runPipeline<true, 12> (samples, settings, n); break;
-        case 13: runPipeline<true, 13> (samples, settings, n); break;
-        case 14: runPipeline<true, 14> (samples, settings, n); break;
-        default: runPipeline<true, 15> (samples, settings, n); break;
+        case 0:  runPipeline<true, 0, oversampled> (samples, settings, n); break;
+        case 1:  runPipeline<true, 1, oversampled> (samples, settings, n); break;
+        case 2:  runPipeline<true, 2, oversampled> (samples, settings, n); break;
+        case 3:  runPipeline<true, 3, oversampled> (samples, settings, n); break;
+        case 4:  runPipeline<true, 4, oversampled> (samples, settings, n); break;
+        case 5:  runPipeline<true, 5, oversampled> (samples, settings, n); break;
+        case 6:  runPipeline<true, 6, oversampled> (samples, settings, n); break;
+        case 7:  runPipeline<true, 7, oversampled> (samples, settings, n); break;
+        case 8:  runPipeline<true, 8, oversampled> (samples, settings, n); break;
+        case 9:  runPipeline<true, 9, oversampled> (samples, settings, n); break;
+        case 10: runPipeline<true, 10, oversampled> (samples, settings, n); break;
+        case 11: runPipeline<true, 11, oversampled> (samples, settings, n); break;
+        case 12: runPipeline<true, 12, oversampled> (samples, settings, n); break;
+        case 13: runPipeline<true, 13, oversampled> (samples, settings, n); break;
+        case 14: runPipeline<true, 14, oversampled> (samples, settings, n); break;
+        default: runPipeline<true, 15, oversampled> (samples, settings, n); break;
     }
 }
 
@@ -463,13 +508,16 @@ void CachedEffectChain::processSampleBySample (float* samples, const ChainSettin
         if (p.mastOn == 0)
             continue;
 
+        // Anti-aliased, the distortion's clip waits for the amp's when both run.
+        const bool paired = oversampled && p.distOn != 0 && p.ampOn != 0;
+
         float s = samples[j];
         if (p.wahOn != 0)
             s = processWahSlot (s, p.wahFreq, p.wahRes, p.wahGain);
         if (p.distOn != 0)
-            s = processDistortionSlot (s, p.distGain, p.distFreq);
+            s = paired ? emphasiseForDistortion (s, p.distGain, p.distFreq) : processDistortionSlot (s, p.distGain, p.distFreq);
         if (p.ampOn != 0)
-            s = processAmpSlot (s, p.ampDrv, p.ampLo, p.ampMid, p.ampHi);
+            s = runAmpSlot (s, p.ampDrv, p.ampLo, p.ampMid, p.ampHi, paired);
         if (p.delOn != 0)
             s = processDelaySlot (s, p.delTme, p.delAm);
         samples[j] = applyOutputLevel (s, p.mast);
@@ -482,7 +530,7 @@ void CachedEffectChain::processSampleBySample (float* samples, const ChainSettin
 // delay; output level. Each stage reads only its own state and its own
 // sample's settings, and computes exactly what the slot functions compute,
 // without their NaN hand-over (a NaN anywhere sends the piece round again).
-template <bool checked, bool uniform, unsigned slotMask>
+template <bool checked, bool uniform, unsigned slotMask, bool oversampled>
 void CachedEffectChain::pipelineStep (Run& run, int t, int n)
 {
     float* const samples = run.samples;
@@ -513,6 +561,22 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
 
     constexpr unsigned wahSlot = 1, distortionSlot = 2, ampSlot = 4, delaySlot = 8;
 
+    // Anti-aliased, whether sample i takes the distortion's and the amp's
+    // clips together (see AntiderivativeClipperPair).
+    const auto pairedWithAmp = [&runs] (int i) noexcept
+    {
+        if constexpr (uniform)
+        {
+            static_cast<void> (runs);   // asked only where the switches vary
+            static_cast<void> (i);
+            return (slotMask & (distortionSlot | ampSlot)) == (distortionSlot | ampSlot);
+        }
+        else
+        {
+            return runs (distortionSlot, i) && runs (ampSlot, i);
+        }
+    };
+
     // A biquad stage's step. In a uniform piece stage k has stepped t - k
     // times before this one, which tells the slot of its newest history.
     const int slotForEvenStage = t & 1, slotForOddStage = slotForEvenStage ^ 1;
@@ -520,13 +584,13 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
     {
         if constexpr (uniform)
         {
-            return section.stepInRun (x, (stage & 1) != 0 ? slotForOddStage : slotForEvenStage);
+            return section.template stepInRun<oversampled> (x, (stage & 1) != 0 ? slotForOddStage : slotForEvenStage);
         }
         else
         {
             static_cast<void> (slotForEvenStage);   // the slots count only in a uniform piece
             static_cast<void> (slotForOddStage);
-            return section.stepInRun (x);
+            return section.template stepInRun<oversampled> (x);
         }
     };
 
@@ -547,7 +611,10 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float s = samples[t];
-        samples[t] = s + wah.stepInRun (s);
+        if constexpr (oversampled)
+            samples[t] = s + wah.stepPhaseInRun (s);
+        else
+            samples[t] = s + wah.stepInRun (s);
     }
 
     if (active (1) && runs (distortionSlot, t - 1))
@@ -567,7 +634,15 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float driven = static_cast<float> (distortionFactor * static_cast<double> (samples[i]));
-        samples[i] = softClip (distortion.stepInRun (driven) + driven, 0.2f);
+        float emphasised;
+        if constexpr (oversampled)
+            emphasised = distortion.stepPhaseInRun (driven) + driven;
+        else
+            emphasised = distortion.stepInRun (driven) + driven;
+        if constexpr (oversampled)
+            samples[i] = pairedWithAmp (i) ? emphasised : distortionClipper.process (emphasised);
+        else
+            samples[i] = softClip (emphasised, 0.2f);
     }
 
     if (active (2) && runs (ampSlot, t - 2))
@@ -590,7 +665,12 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         }
 
         const float driven = static_cast<float> (driveFactor * static_cast<double> (samples[i]));
-        run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (softClip (driven, 0.5f)), 2);
+        float clipped;
+        if constexpr (oversampled)
+            clipped = pairedWithAmp (i) ? clipperPair.process (samples[i], driveFactor) : ampClipper.process (driven);
+        else
+            clipped = softClip (driven, 0.5f);
+        run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (clipped), 2);
     }
 
     if (active (3) && runs (ampSlot, t - 3))
@@ -722,16 +802,30 @@ CachedEffectChain::Histories CachedEffectChain::saveHistories() const noexcept
         std::copy (std::begin (values), std::end (values), h.biquads[k]);
     }
 
-    const FourPoleFilter* const fourPoles[] { &state.wahFilter, &state.distFilter };
-    for (int k = 0; k < 2; ++k)
+    const CachedBiquad* const sections[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
+    for (int k = 0; k < 7; ++k)
     {
-        const FourPoleFilter& f = *fourPoles[k];
-        const float values[] { f.y0, f.y1, f.y2, f.y3, f.y4, f.x0, f.x1, f.x2 };
-        std::copy (std::begin (values), std::end (values), h.fourPoles[k]);
-        const double histories[] { f.h1, f.h2, f.h3, f.h4 };
-        std::copy (std::begin (histories), std::end (histories), h.fourPoleHistories[k]);
+        h.biquadOutputHistories[k][0] = sections[k]->getOutputHistory (1);
+        h.biquadOutputHistories[k][1] = sections[k]->getOutputHistory (2);
     }
 
+    const CachedFourPole* const fourPoles[] { &wah, &distortion };
+    for (int k = 0; k < 2; ++k)
+    {
+        for (int p = 0; p < fourPoles[k]->getNumPhases(); ++p)
+        {
+            const FourPoleFilter& f = fourPoles[k]->getPhaseFilter (p);
+            const float values[] { f.y0, f.y1, f.y2, f.y3, f.y4, f.x0, f.x1, f.x2 };
+            std::copy (std::begin (values), std::end (values), h.fourPoles[k][p]);
+            const double histories[] { f.h1, f.h2, f.h3, f.h4 };
+            std::copy (std::begin (histories), std::end (histories), h.fourPoleHistories[k][p]);
+        }
+        h.fourPolePhases[k] = fourPoles[k]->getPhase();
+    }
+
+    h.clippers[0] = distortionClipper.memory();
+    h.clippers[1] = ampClipper.memory();
+    h.clipperPair = clipperPair.memory();
     h.delayWriteIndex = state.delayWriteIndex;
     return h;
 }
@@ -750,16 +844,55 @@ void CachedEffectChain::restoreHistories (const Histories& h) noexcept
         b.y0 = v[3]; b.y1 = v[4]; b.y2 = v[5];
     }
 
-    FourPoleFilter* const fourPoles[] { &state.wahFilter, &state.distFilter };
+    CachedBiquad* const sections[] { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 };
+    for (int k = 0; k < 7; ++k)
+        sections[k]->setOutputHistory (h.biquadOutputHistories[k][0], h.biquadOutputHistories[k][1]);
+
+    CachedFourPole* const fourPoles[] { &wah, &distortion };
     for (int k = 0; k < 2; ++k)
     {
-        FourPoleFilter& f = *fourPoles[k];
-        const float* v = h.fourPoles[k];
-        f.y0 = v[0]; f.y1 = v[1]; f.y2 = v[2]; f.y3 = v[3]; f.y4 = v[4];
-        f.x0 = v[5]; f.x1 = v[6]; f.x2 = v[7];
-        const double* w = h.fourPoleHistories[k];
-        f.h1 = w[0]; f.h2 = w[1]; f.h3 = w[2]; f.h4 = w[3];
+        for (int p = 0; p < fourPoles[k]->getNumPhases(); ++p)
+        {
+            FourPoleFilter& f = fourPoles[k]->getPhaseFilter (p);
+            const float* v = h.fourPoles[k][p];
+            f.y0 = v[0]; f.y1 = v[1]; f.y2 = v[2]; f.y3 = v[3]; f.y4 = v[4];
+            f.x0 = v[5]; f.x1 = v[6]; f.x2 = v[7];
+            const double* w = h.fourPoleHistories[k][p];
+            f.h1 = w[0]; f.h2 = w[1]; f.h3 = w[2]; f.h4 = w[3];
+        }
+        fourPoles[k]->setPhase (h.fourPolePhases[k]);
     }
 
+    distortionClipper.restore (h.clippers[0]);
+    ampClipper.restore (h.clippers[1]);
+    clipperPair.restore (h.clipperPair);
     state.delayWriteIndex = h.delayWriteIndex;
+}
+
+void CachedEffectChain::restart() noexcept
+{
+    state.restart();
+
+    // Every cache back to "never designed", describing the fresh filters.
+    for (auto* section : { &lowShelf, &midPeak, &highShelf, &cabHighPass, &cabPeak, &cabLowPass1, &cabLowPass2 })
+        section->forgetDesign();
+    wah.forgetDesign();
+    distortion.forgetDesign();
+    cabinetDesigned = false;
+
+    distortionGain.forget();
+    driveGain.forget();
+    outputGain.forget();
+
+    distortionClipper.reset();
+    ampClipper.reset();
+    clipperPair.reset();
+
+    keysValid = false;
+    distortionFactor = 0.0;
+    driveFactor = 0.0;
+    outputFactor = 0.0f;
+    delayWrapAfter = 0;
+    overwrites = 0;
+    sawNaN = false;
 }

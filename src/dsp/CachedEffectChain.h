@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AntiderivativeClipper.h"
+#include "AntiderivativeClipperPair.h"
 #include "CachedBiquad.h"
 #include "CachedDecibelGain.h"
 #include "CachedFourPole.h"
@@ -33,9 +35,18 @@
 // therefore undone and run again sample by sample by the slot functions,
 // which hand such operations to the literal code.
 //
+// On a state made for oversampling (see EffectState) the chain runs
+// oversampled: the distortion's and the amp's clip take the mean of the clip
+// between successive inputs (AntiderivativeClipper), and where both slots
+// run, of the two clips and the drive between them taken as one curve
+// (AntiderivativeClipperPair); the wah's and the distortion's four-pole
+// filters run as their device-rate copies in turn (CachedFourPole).
+// Everything else is the same; on a device-rate state the chain is the
+// documented one, bit for bit.
+//
 // One CachedEffectChain belongs to one EffectState for its whole life: it is
 // made right after the state and destroyed with it, so a device restart begins
-// with fresh filters and empty caches together. The state's filters must not
+// with fresh filters and empty caches together (restart does both in place). The state's filters must not
 // be designed by anything else meanwhile (the caches would no longer describe
 // them).
 //
@@ -46,7 +57,17 @@ class CachedEffectChain final
 public:
     // Message thread (with the EffectState it will run on). processBlock takes
     // up to maximumBlockSize samples at a time; longer blocks run in pieces.
+    // A state made for oversampling makes an oversampled chain (see above).
     explicit CachedEffectChain (EffectState& state, int maximumBlockSize = 512);
+
+    // Audio thread (or whichever thread owns the chain). The state and the
+    // chain as they were made: fresh filters, silent delay memory at position
+    // 0, every cache empty, the clips at rest. What a device restart gives,
+    // without allocating.
+    void restart() noexcept;
+
+    // Any thread.
+    bool isOversampled() const noexcept { return oversampled; }
 
     // Audio thread only. Runs samples[0 .. n-1] in place through the chain,
     // sample j with settings[j]: while mastOn is 0 the sample is left as it
@@ -72,6 +93,11 @@ public:
 
 private:
     void designCabinet();
+    // The distortion slot up to its clip: the emphasised signal.
+    float emphasiseForDistortion (float sample, float distGain, float distFreq);
+    // The amp slot; afterDistortion: the sample is the distortion's
+    // emphasised signal, clipped here with the amp's clip (anti-aliased only).
+    float runAmpSlot (float sample, float ampDrv, float ampLo, float ampMid, float ampHi, bool afterDistortion);
     void processPiece (float* samples, const ChainSettings* settings, int n);
     void processSampleBySample (float* samples, const ChainSettings* settings, int n);
 
@@ -95,12 +121,15 @@ private:
     // on and the slots of slotMask (wah 1, distortion 2, amp 4, delay 8) on;
     // the designs are then made before the piece and nothing is checked per
     // sample. checked: the prologue and epilogue, where some stages are idle.
-    template <bool checked, bool uniform, unsigned slotMask>
+    // oversampled: the clips of the distortion and the amp anti-aliased, the
+    // four-pole filters run as copies in turn.
+    template <bool checked, bool uniform, unsigned slotMask, bool oversampled>
     void pipelineStep (Run& run, int t, int n);
 
-    template <bool uniform, unsigned slotMask>
+    template <bool uniform, unsigned slotMask, bool oversampled>
     void runPipeline (float* samples, const ChainSettings* settings, int n);
 
+    template <bool oversampled>
     void runUniformPipeline (unsigned slotMask, float* samples, const ChainSettings* settings, int n);
     void designFor (const ChainSettings& settings);
 
@@ -109,8 +138,15 @@ private:
     struct Histories
     {
         float biquads[7][6];
-        float fourPoles[2][8];
-        double fourPoleHistories[2][4];
+        // The biquads' output histories as they read them (in double when
+        // oversampled), in the order of the sections above.
+        double biquadOutputHistories[7][2];
+        // Per four-pole filter (the wah's, the distortion's) and copy.
+        float fourPoles[2][CachedFourPole::maximumPhases][8];
+        double fourPoleHistories[2][CachedFourPole::maximumPhases][4];
+        int fourPolePhases[2];
+        AntiderivativeClipper::Memory clippers[2];
+        AntiderivativeClipperPair::Memory clipperPair;
         int delayWriteIndex;
     };
 
@@ -134,6 +170,11 @@ private:
     CachedDecibelGain driveGain;
     CachedDecibelGain outputGain;
     const double cabinetMakeUpGain;
+
+    const bool oversampled;
+    AntiderivativeClipper distortionClipper { 0.2f };
+    AntiderivativeClipper ampClipper { 0.5f };
+    AntiderivativeClipperPair clipperPair;
 
     // The raw parameters the pipelined stages last mapped, with what they
     // mapped them to, so that a still knob costs one comparison. Bit

@@ -1,6 +1,7 @@
 #include "AudioMidiHandler.h"
 
 #include "CachedEffectChain.h"
+#include "OversampledChain.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,40 +10,65 @@ namespace
 {
     constexpr auto relaxed = std::memory_order_relaxed;
 
-    // A switch stores its value truncated toward zero: 0.99 is off, 1.0 is on.
+    // Every way in (the panel, MIDI, a host, a restored project, the
+    // renderer's command line) delivers continuous values in 0..1, and that
+    // is the range the chain's mappings are made for: far outside it a gain
+    // overflows, and one infinity or NaN in a filter's or the delay's memory
+    // stays there until the device restarts. So a value is clamped into the
+    // range before it is stored (an infinity too). The caller has dealt with
+    // NaN already.
+    float toLevel (float value) noexcept
+    {
+        return std::clamp (value, 0.0f, 1.0f);
+    }
+
+    // A switch is on from 1 and off below it (0.99 is off), as truncating a
+    // value of 0..1 toward zero gives it, and is stored as 0 or 1. Decided by
+    // a comparison: converting an infinity or a float beyond the int range
+    // to an int is undefined.
     int32_t toSwitch (float value) noexcept
     {
-        return static_cast<int32_t> (value);
+        return value >= 1.0f ? 1 : 0;
     }
 
     // Used when a device announces no block size at all.
     constexpr int fallbackBlockSize = 512;
 }
 
-AudioMidiHandler::AudioMidiHandler() = default;
+AudioMidiHandler::AudioMidiHandler()
+{
+    // Measures the resampler's delay once, here rather than on an audio thread.
+    static_cast<void> (OversampledChain::latencyFor (2));
+}
 
 AudioMidiHandler::~AudioMidiHandler() = default;
 
 void AudioMidiHandler::setParameter (int index, float value)
 {
+    // A NaN is no value at all (a host's broken automation, say): the member
+    // keeps the one it has. Nothing is stored, so a change that another
+    // thread makes meanwhile is not undone either.
+    if (std::isnan (value))
+        return;
+
     switch (index)
     {
-        case 0:  delTme.store (value, relaxed); break;
-        case 1:  delAm.store (value, relaxed); break;
+        case 0:  delTme.store (toLevel (value), relaxed); break;
+        case 1:  delAm.store (toLevel (value), relaxed); break;
         case 2:  delOn.store (toSwitch (value), relaxed); break;
-        case 3:  wahFreq.store (value, relaxed); break;
-        case 4:  wahRes.store (value, relaxed); break;
-        case 5:  wahGain.store (value, relaxed); break;
+        case 3:  wahFreq.store (toLevel (value), relaxed); break;
+        case 4:  wahRes.store (toLevel (value), relaxed); break;
+        case 5:  wahGain.store (toLevel (value), relaxed); break;
         case 6:  wahOn.store (toSwitch (value), relaxed); break;
-        case 7:  distGain.store (value, relaxed); break;
-        case 8:  distFreq.store (value, relaxed); break;
+        case 7:  distGain.store (toLevel (value), relaxed); break;
+        case 8:  distFreq.store (toLevel (value), relaxed); break;
         case 9:  distOn.store (toSwitch (value), relaxed); break;
-        case 10: ampDrv.store (value, relaxed); break;
-        case 11: ampLo.store (value, relaxed); break;
-        case 12: ampMid.store (value, relaxed); break;
-        case 13: ampHi.store (value, relaxed); break;
+        case 10: ampDrv.store (toLevel (value), relaxed); break;
+        case 11: ampLo.store (toLevel (value), relaxed); break;
+        case 12: ampMid.store (toLevel (value), relaxed); break;
+        case 13: ampHi.store (toLevel (value), relaxed); break;
         case 14: ampOn.store (toSwitch (value), relaxed); break;
-        case 15: mast.store (value, relaxed); break;
+        case 15: mast.store (toLevel (value), relaxed); break;
         case 17: mastOn.store (toSwitch (value), relaxed); break;
         default: break;   // 16 is a free slot; anything else is not ours
     }
@@ -64,13 +90,66 @@ void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
     effectChain = std::make_unique<CachedEffectChain> (*effectState, blockSize);
     scratch.assign (static_cast<size_t> (blockSize), 0.0f);
     sampleSettings.assign (static_cast<size_t> (blockSize), ChainSettings {});
+
+    const int factor = oversampling.load (relaxed);
+    activeOversampledChain = nullptr;
+
+    for (size_t i = 0; i < std::size (oversampledChains); ++i)
+    {
+        const int chainFactor = OversampledChain::factors[i];
+        oversampledChains[i].reset();
+
+        if (prepareAllFactors || chainFactor == factor)
+            oversampledChains[i] = std::make_unique<OversampledChain> (chainFactor, effectState->sampleRate, blockSize);
+
+        if (chainFactor == factor)
+            activeOversampledChain = oversampledChains[i].get();
+    }
+
+    runningOversampling.store (factor, relaxed);
 }
 
 void AudioMidiHandler::audioDeviceStopped()
 {
     sampleRate = 0.0;
+    activeOversampledChain = nullptr;
+    for (auto& chain : oversampledChains)
+        chain.reset();
+    runningOversampling.store (1, relaxed);
     effectChain.reset();
     effectState.reset();
+}
+
+void AudioMidiHandler::setOversampling (int factor) noexcept
+{
+    if (OversampledChain::isSupportedFactor (factor))
+        oversampling.store (factor, relaxed);
+}
+
+int AudioMidiHandler::latencyForOversampling (int factor) noexcept
+{
+    return OversampledChain::latencyFor (factor);
+}
+
+void AudioMidiHandler::switchOversampling (int factor) noexcept
+{
+    OversampledChain* next = nullptr;
+
+    for (size_t i = 0; i < std::size (oversampledChains); ++i)
+        if (OversampledChain::factors[i] == factor)
+            next = oversampledChains[i].get();
+
+    if (factor != 1 && next == nullptr)
+        return;   // not prepared: the next device start takes it up
+
+    // The chain starts afresh, as at a device start.
+    if (next != nullptr)
+        next->restart();
+    else
+        effectChain->restart();
+
+    activeOversampledChain = next;
+    runningOversampling.store (factor, relaxed);
 }
 
 void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inputChannelData,
@@ -94,6 +173,9 @@ void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inp
                 std::fill_n (outputChannelData[channel], std::max (numSamples, 0), 0.0f);
         return;
     }
+
+    if (const int factor = oversampling.load (relaxed); factor != runningOversampling.load (relaxed))
+        switchOversampling (factor);
 
     // A block longer than the device announced runs in scratch-sized chunks.
     // The chain is sample by sample, so the output is the same either way.
@@ -167,7 +249,11 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
     // While mastOn is 0 a sample stays the plain input sum; otherwise wah,
     // distortion, amp with cabinet and delay run as switched, in that order,
     // then the output level. Redesigns are skipped while their inputs rest.
-    effectChain->processBlock (mono, sampleSettings.data(), numSamples);
+    // Oversampled, the chain's output lags its input by the resampler's delay.
+    if (activeOversampledChain != nullptr)
+        activeOversampledChain->process (mono, sampleSettings.data(), numSamples);
+    else
+        effectChain->processBlock (mono, sampleSettings.data(), numSamples);
 
     for (int j = 0; j < numSamples; ++j)
     {
@@ -198,7 +284,9 @@ void AudioMidiHandler::handleIncomingMidiMessage (juce::MidiInput*, const juce::
     if ((status & 0xF0u) != 0xB0u || controller > 9u)
         return;
 
-    const double v = static_cast<double> (data[2]) / 127.0;
+    // A data byte has seven bits; one with the eighth set is not MIDI, and
+    // is read as the largest value rather than as one beyond the range.
+    const double v = static_cast<double> (std::min (static_cast<unsigned> (data[2]), 127u)) / 127.0;
     // Switches need exactly 127 to turn on; 0..126 switch off.
     const auto asSwitch = static_cast<int32_t> (v);
     const auto asLevel = static_cast<float> (v);

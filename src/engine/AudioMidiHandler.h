@@ -11,6 +11,7 @@
 #include <vector>
 
 class CachedEffectChain;
+class OversampledChain;
 
 // The audio engine: the parameter block shared by the message, MIDI and audio
 // threads, the per-device-run EffectState, and the audio callback that sums the
@@ -45,14 +46,38 @@ public:
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
 
     // Message thread: writes one member of the parameter block by index (see
-    // the table in the implementation). Switches truncate toward zero; index 16
-    // and indices outside 0..17 change nothing.
+    // the table in the implementation). A continuous value is clamped into
+    // 0..1 (infinities too); a switch is on from 1 and stored as 0 or 1; a
+    // NaN, index 16 and indices outside 0..17 change nothing.
     void setParameter (int index, float value);
 
     // Message thread: prepares for a run at the given rate and announced block
     // size, as audioDeviceAboutToStart does for a real device. For hosts that
     // drive the engine without a juce::AudioIODevice (the file renderer).
     void prepare (double newSampleRate, int maximumBlockSize);
+
+    // Any thread. The chain runs at factor times the device rate: 1 (the
+    // default, the chain as documented), 2, 4 or 8; anything else is
+    // ignored. A change restarts the chain as a device restart does (delay
+    // memory and filters cleared) - at the start of the next block when the
+    // engine was prepared for that factor, otherwise when the device next starts.
+    void setOversampling (int factor) noexcept;
+
+    // Any thread. The factor asked for last.
+    int getOversampling() const noexcept { return oversampling.load (std::memory_order_relaxed); }
+
+    // Any thread. The factor the chain runs at now (1 while no device runs).
+    int getRunningOversampling() const noexcept { return runningOversampling.load (std::memory_order_relaxed); }
+
+    // Message thread, before the device starts. When set, every start
+    // prepares all four factors, so that a change takes effect at the next
+    // block without allocating (the plugin, whose host may change it while
+    // playing); otherwise only the factor asked for is prepared.
+    void prepareEveryOversampling (bool shouldPrepareAll) noexcept { prepareAllFactors = shouldPrepareAll; }
+
+    // Any thread. How many device samples the output lags the input at this
+    // factor (the resampler's delay); 0 at factor 1.
+    static int latencyForOversampling (int factor) noexcept;
 
     // The parameter block, read directly by the main panel's display timer.
     // The running device's rate in Hz, 0 while none runs. Message thread only.
@@ -87,6 +112,10 @@ public:
     std::unique_ptr<CachedEffectChain> effectChain;
 
 private:
+    // Audio thread: starts the chain afresh at the factor asked for, if it
+    // was prepared.
+    void switchOversampling (int factor) noexcept;
+
     void processChunk (const float* const* inputs, int numInputs,
                        float* const* outputs, int numOutputs,
                        int offset, int numSamples, float& peak);
@@ -96,6 +125,15 @@ private:
 
     // The parameter block as read for each sample of the scratch, same size.
     std::vector<ChainSettings> sampleSettings;
+
+    // The chain at 2, 4 and 8 times the rate, each made when the device
+    // starts if it may be needed (see prepareEveryOversampling), with its own
+    // state; and the one that runs now, or null at factor 1.
+    std::unique_ptr<OversampledChain> oversampledChains[3];
+    OversampledChain* activeOversampledChain = nullptr;
+    std::atomic<int32_t> oversampling { 1 };
+    std::atomic<int32_t> runningOversampling { 1 };
+    bool prepareAllFactors = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioMidiHandler)
 };

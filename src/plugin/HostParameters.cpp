@@ -2,6 +2,8 @@
 
 #include "ParameterValueText.h"
 
+#include <cmath>
+
 namespace
 {
     // Version hint of every parameter identifier; raised only if one is ever
@@ -63,6 +65,11 @@ HostParameters::HostParameters (juce::AudioProcessor& processor, const AudioMidi
 float HostParameters::engineValue (int position) const noexcept
 {
     const auto normalised = at (position).getValue();
+
+    // The framework's parameters store what a host gives them; a NaN passes
+    // their range unchanged, and a switch would otherwise read it as off.
+    if (std::isnan (normalised))
+        return normalised;
 
     if (! PluginParameterTable::entries()[static_cast<size_t> (position)].isSwitch())
         return normalised;

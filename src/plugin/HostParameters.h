@@ -24,7 +24,8 @@ public:
     // Any thread. The parameter at a table position.
     juce::RangedAudioParameter& at (int position) const noexcept { return *parameters[static_cast<size_t> (position)]; }
 
-    // Any thread. The parameter's current value as the engine stores it.
+    // Any thread. The parameter's current value as the engine stores it, or
+    // NaN while a host has left a NaN there (which is no value at all).
     float engineValue (int position) const noexcept;
 
     // Any thread. The normalised value that stands for an engine value.

@@ -1,5 +1,7 @@
 #include "PluginState.h"
 
+#include "StateDocumentCheck.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <charconv>
@@ -14,6 +16,10 @@ namespace
     const juce::Identifier parameterTag { "parameter" };
     const juce::Identifier idAttribute { "id" };
     const juce::Identifier valueAttribute { "value" };
+    const char* const qualityId = "quality";
+
+    // What the framework's copyXmlToBinary writes first.
+    constexpr juce::uint32 binaryMagicNumber = 0x21324356;
 
     // The shortest text that reads back as the same float, bit for bit.
     juce::String exactText (float value)
@@ -59,7 +65,7 @@ namespace
     }
 }
 
-juce::MemoryBlock PluginState::write (const Values& values)
+juce::MemoryBlock PluginState::write (const Values& values, int oversampling)
 {
     juce::XmlElement root (rootTag);
     root.setAttribute (versionAttribute, formatVersion);
@@ -73,27 +79,59 @@ juce::MemoryBlock PluginState::write (const Values& values)
         parameter->setAttribute (valueAttribute, exactText (values[i]));
     }
 
+    auto* qualityElement = root.createNewChildElement (parameterTag);
+    qualityElement->setAttribute (idAttribute, qualityId);
+    qualityElement->setAttribute (valueAttribute, oversampling);
+
     juce::MemoryBlock block;
     juce::AudioProcessor::copyXmlToBinary (root, block);
     return block;
 }
 
+namespace
+{
+    // The stored document, parsed, when the state is one of ours that can be
+    // parsed safely; nothing otherwise.
+    std::unique_ptr<juce::XmlElement> parseState (const void* data, int sizeInBytes)
+    {
+        if (data == nullptr || sizeInBytes < 8)
+            return nullptr;
+
+        const auto* const bytes = static_cast<const char*> (data);
+
+        if (juce::ByteOrder::littleEndianInt (bytes) != binaryMagicNumber)
+            return nullptr;
+
+        // The header gives the document's length. The parser accepts a document
+        // cut after any complete element (it closes what is open), so a state
+        // cut short would otherwise be read in part, the rest as defaults.
+        const auto declaredLength = juce::ByteOrder::littleEndianInt (bytes + 4);
+
+        if (declaredLength == 0 || declaredLength > static_cast<juce::uint32> (sizeInBytes - 8)
+            || declaredLength > StateDocumentCheck::maximumBytes)
+            return nullptr;
+
+        // Decoded here rather than by the framework's reader of its own header,
+        // so that the check sees exactly the text the parser is given.
+        const auto text = juce::String::fromUTF8 (bytes + 8, static_cast<int> (declaredLength));
+
+        if (! StateDocumentCheck::isSafeToParse (text))
+            return nullptr;
+
+        auto xml = juce::parseXML (text);
+
+        if (xml == nullptr || ! xml->hasTagName (rootTag.toString()))
+            return nullptr;
+
+        return xml;
+    }
+}
+
 std::optional<PluginState::Values> PluginState::read (const void* data, int sizeInBytes, const Values& defaults)
 {
-    if (data == nullptr || sizeInBytes < 8)
-        return std::nullopt;
+    const auto xml = parseState (data, sizeInBytes);
 
-    // The header gives the document's length. The parser accepts a document
-    // cut after any complete element (it closes what is open), so a state
-    // cut short would otherwise be read in part, the rest as defaults.
-    const auto declaredLength = juce::ByteOrder::littleEndianInt (static_cast<const char*> (data) + 4);
-
-    if (declaredLength > static_cast<juce::uint32> (sizeInBytes - 8))
-        return std::nullopt;
-
-    const auto xml = juce::AudioProcessor::getXmlFromBinary (data, sizeInBytes);
-
-    if (xml == nullptr || ! xml->hasTagName (rootTag.toString()))
+    if (xml == nullptr)
         return std::nullopt;
 
     Values values = defaults;
@@ -112,4 +150,25 @@ std::optional<PluginState::Values> PluginState::read (const void* data, int size
     }
 
     return values;
+}
+
+std::optional<int> PluginState::readOversampling (const void* data, int sizeInBytes)
+{
+    const auto xml = parseState (data, sizeInBytes);
+
+    if (xml == nullptr)
+        return std::nullopt;
+
+    int factor = 1;
+
+    for (const auto* child : xml->getChildWithTagNameIterator (parameterTag.toString()))
+    {
+        if (child->getStringAttribute (idAttribute) != qualityId)
+            continue;
+
+        const auto stored = parseNumber (child->getStringAttribute (valueAttribute).trim());
+        factor = stored == 2.0 ? 2 : stored == 4.0 ? 4 : stored == 8.0 ? 8 : 1;
+    }
+
+    return factor;
 }

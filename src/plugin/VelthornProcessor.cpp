@@ -3,6 +3,9 @@
 #include "PluginState.h"
 #include "VelthornEditor.h"
 
+#include <cmath>
+#include <optional>
+
 namespace
 {
     using Table = PluginParameterTable;
@@ -26,6 +29,14 @@ VelthornProcessor::VelthornProcessor()
 {
     bypassEngine.mastOn.store (0);
 
+    // The quality may change while the host plays: every factor is made
+    // ready when playing starts, so a change needs no allocation.
+    engine.prepareEveryOversampling (true);
+    auto qualityParameter = std::make_unique<QualityParameter>();
+    quality = qualityParameter.get();
+    addParameter (qualityParameter.release());
+    quality->addListener (this);
+
     for (int i = 0; i < Table::numParameters; ++i)
         lastPushed[static_cast<size_t> (i)] = parameters.engineValue (i);
 
@@ -34,14 +45,18 @@ VelthornProcessor::VelthornProcessor()
 
 VelthornProcessor::~VelthornProcessor()
 {
+    quality->removeListener (this);
     stopTimer();
 }
 
 void VelthornProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
+    pushedQuality = quality->getFactor();
+    engine.setOversampling (pushedQuality);
     engine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
     bypassEngine.prepare (sampleRate, maximumExpectedSamplesPerBlock);
-    setLatencySamples (0);
+    bypassDelay.prepare (maximumChannels, AudioMidiHandler::latencyForOversampling (8));
+    setLatencySamples (AudioMidiHandler::latencyForOversampling (pushedQuality));
 }
 
 void VelthornProcessor::releaseResources()
@@ -111,6 +126,11 @@ void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, 
         pullEngineChanges();
 
     runEngine (bypassEngine, buffer, 0, buffer.getNumSamples());
+
+    // As late as the chain would be, so the host's compensation holds.
+    const int numOutputs = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels(), maximumChannels);
+    bypassDelay.process (buffer, numOutputs, 0, buffer.getNumSamples(),
+                         AudioMidiHandler::latencyForOversampling (pushedQuality));
 }
 
 void VelthornProcessor::runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer, int start, int length) noexcept
@@ -149,12 +169,30 @@ void VelthornProcessor::applyMidi (const juce::MidiMessageMetadata& event) noexc
 
 void VelthornProcessor::pushParameterChanges() noexcept
 {
+    // The engine starts its chain afresh at the new factor with its next block.
+    if (const int factor = quality->getFactor(); factor != pushedQuality)
+    {
+        engine.setOversampling (factor);
+        pushedQuality = factor;
+    }
+
     for (int i = 0; i < Table::numParameters; ++i)
     {
         const auto value = parameters.engineValue (i);
         auto& last = lastPushed[static_cast<size_t> (i)];
 
-        if (value != last)
+        if (std::isnan (value))
+        {
+            // A host's NaN is no value: the engine keeps the one it has, and
+            // the parameter, which would otherwise go on holding the NaN (and
+            // write it into the project), is put back to it; the host hears
+            // of that as of a MIDI change.
+            const auto kept = Table::readEngine (engine, Table::entries()[static_cast<size_t> (i)]);
+            parameters.setQuietly (i, kept);
+            last = kept;
+            hostNeedsTelling[static_cast<size_t> (i)].store (true, std::memory_order_release);
+        }
+        else if (value != last)
         {
             engine.setParameter (Table::entries()[static_cast<size_t> (i)].engineIndex, value);
             last = value;
@@ -180,6 +218,8 @@ void VelthornProcessor::pullEngineChanges() noexcept
 
 void VelthornProcessor::timerCallback()
 {
+    reportLatency();
+
     for (int i = 0; i < Table::numParameters; ++i)
     {
         if (hostNeedsTelling[static_cast<size_t> (i)].exchange (false, std::memory_order_acquire))
@@ -190,11 +230,23 @@ void VelthornProcessor::timerCallback()
     }
 }
 
+void VelthornProcessor::reportLatency()
+{
+    setLatencySamples (AudioMidiHandler::latencyForOversampling (quality->getFactor()));
+}
+
+void VelthornProcessor::parameterValueChanged (int, float)
+{
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        reportLatency();
+}
+
 void VelthornProcessor::setFromEditor (int engineIndex, float value)
 {
     const auto position = Table::positionForEngineIndex (engineIndex);
 
-    if (position < 0)
+    // The panel never sends a NaN, but if it did, the value would stay.
+    if (position < 0 || std::isnan (value))
         return;
 
     engine.setParameter (engineIndex, value);
@@ -206,9 +258,24 @@ void VelthornProcessor::getStateInformation (juce::MemoryBlock& destData)
     PluginState::Values values {};
 
     for (int i = 0; i < Table::numParameters; ++i)
-        values[static_cast<size_t> (i)] = parameters.engineValue (i);
+    {
+        // A NaN that a host set since the last block is not the value: the
+        // engine's is.
+        const auto index = static_cast<size_t> (i);
+        const auto value = parameters.engineValue (i);
+        values[index] = std::isnan (value) ? Table::readEngine (engine, Table::entries()[index]) : value;
+    }
 
-    destData = PluginState::write (values);
+    // An exception must not leave the plugin into the host. Should memory
+    // run out, the host stores nothing, which reads back as no state.
+    try
+    {
+        destData = PluginState::write (values, quality->getFactor());
+    }
+    catch (...)
+    {
+        destData.reset();
+    }
 }
 
 void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -218,10 +285,29 @@ void VelthornProcessor::setStateInformation (const void* data, int sizeInBytes)
     for (int i = 0; i < Table::numParameters; ++i)
         defaults[static_cast<size_t> (i)] = parameters.defaultValue (i);
 
-    const auto values = PluginState::read (data, sizeInBytes, defaults);
+    // An exception must not leave the plugin into the host: a state that
+    // cannot be read for want of memory is refused like a damaged one.
+    // Nothing is applied before the whole state has been read.
+    std::optional<PluginState::Values> values;
+    std::optional<int> factor;
+
+    try
+    {
+        values = PluginState::read (data, sizeInBytes, defaults);
+        factor = PluginState::readOversampling (data, sizeInBytes);
+    }
+    catch (...)
+    {
+        return;
+    }
 
     if (! values.has_value())
         return;
+
+    // The new latency is reported at once from the message thread (see
+    // parameterValueChanged), else by the timer.
+    if (factor.has_value())
+        quality->setValueNotifyingHost (quality->normalisedFor (*factor));
 
     for (int i = 0; i < Table::numParameters; ++i)
     {

@@ -2,6 +2,8 @@
 
 #include "AudioMidiHandler.h"
 #include "HostParameters.h"
+#include "LatencyDelay.h"
+#include "QualityParameter.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -10,7 +12,16 @@
 
 // Velthorn as a plugin: the app's engine run by a host instead of an audio
 // device. Inputs (mono or stereo) are summed to mono by the engine and the
-// result goes to every output (mono or stereo), with no latency.
+// result goes to every output (mono or stereo), with no latency at 1x.
+//
+// An 18th parameter, "Quality", runs the chain oversampled (2x, 4x, 8x). It
+// is not automatable: a change takes effect at the start of the next block,
+// where the chain starts afresh as after a device restart (every factor is
+// prepared in prepareToPlay, so nothing is allocated then), and the latency
+// the host compensates becomes the resampler's delay: reported at once when
+// the change comes from the message thread (a host's parameter window, a
+// project being loaded), otherwise from the message thread within 20 ms. A
+// host's bypass is delayed to match.
 //
 // The 17 host parameters and the engine hold the same values:
 //   - host automation (a parameter's value) reaches the engine at the start
@@ -20,7 +31,8 @@
 //     once and the host is told from the message thread within 20 ms;
 //   - the editor writes the engine and the parameter together.
 class VelthornProcessor final : public juce::AudioProcessor,
-                                private juce::Timer
+                                private juce::Timer,
+                                private juce::AudioProcessorParameter::Listener
 {
 public:
     // Message thread.
@@ -67,7 +79,9 @@ public:
 
     // Message thread (or the host's state thread), never during processBlock
     // on the same instance in the hosts this was tried with; it reads and
-    // writes only atomics, so either way is safe.
+    // writes only atomics, so either way is safe. Neither throws. A state
+    // that is damaged, not Velthorn's or beyond what a state can need is
+    // refused and the current values stay (see PluginState).
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
@@ -81,6 +95,9 @@ public:
 
     // The host parameters. Any thread.
     const HostParameters& getHostParameters() const noexcept { return parameters; }
+
+    // The "Quality" parameter. Any thread.
+    QualityParameter& getQualityParameter() const noexcept { return *quality; }
 
     // Message thread: what the editor calls when a control moves (the
     // engine's setParameter index and value): the engine and the parameter
@@ -101,11 +118,25 @@ private:
     // Message thread: tells the host about values the audio thread changed.
     void timerCallback() override;
 
+    // Message thread: reports the latency of the quality chosen.
+    void reportLatency();
+
+    // Any thread (the quality's listener): reports the new latency at once
+    // when on the message thread; the timer does it otherwise.
+    void parameterValueChanged (int parameterIndex, float newValue) override;
+    void parameterGestureChanged (int, bool) override {}
+
     AudioMidiHandler engine;
     // Runs only while a host bypasses the plugin: its master switch stays off,
     // so it passes the engine's own input sum.
     AudioMidiHandler bypassEngine;
     HostParameters parameters;
+    // Owned by the processor (added after the 17 table parameters).
+    QualityParameter* quality = nullptr;
+    // Audio thread only: the factor last handed to the engine.
+    int pushedQuality = 1;
+    // Sized in prepareToPlay; the bypass's delay, audio thread only.
+    LatencyDelay bypassDelay;
 
     // Audio thread only: the value each parameter had when last copied.
     std::array<float, PluginParameterTable::numParameters> lastPushed {};

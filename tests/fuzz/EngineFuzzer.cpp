@@ -1,8 +1,10 @@
 // Any bytes as a script for the engine: device starts at any rate, blocks of
-// any size and channel count, parameter writes and MIDI bytes in any order.
-// Nothing may crash or trip the sanitizer, and while every parameter written
-// was within its range and every input sample finite or a non-finite value
-// the mix-down drops, every output sample must be finite.
+// any size and channel count, parameter writes, MIDI bytes and oversampling
+// factors (with every factor made ready at the start, or only the one asked
+// for) in any order. Nothing may crash or trip the sanitizer, and every
+// output sample must be finite: the engine keeps its parameters within their
+// range whatever is written (a NaN changes nothing), and the mix-down drops
+// non-finite input.
 
 #include "AudioMidiHandler.h"
 
@@ -58,16 +60,17 @@ namespace
         return static_cast<float> (static_cast<int16_t> (script.nextShort())) / 8192.0f;
     }
 
-    float parameterValue (Script& script, bool& inRange)
+    float parameterValue (Script& script)
     {
         const auto kind = script.next();
 
         switch (kind)
         {
-            case 250: inRange = false; return std::numeric_limits<float>::quiet_NaN();
-            case 251: inRange = false; return std::numeric_limits<float>::infinity();
-            case 252: inRange = false; return -1.0f;
-            case 253: inRange = false; return 2.0f;
+            case 250: return std::numeric_limits<float>::quiet_NaN();
+            case 251: return std::numeric_limits<float>::infinity();
+            case 252: return -1.0f;
+            case 253: return 2.0f;
+            case 254: return -std::numeric_limits<float>::max();
             default: break;
         }
 
@@ -81,7 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     AudioMidiHandler engine;
     bool running = false;
     int starts = 0;
-    bool parametersInRange = true;
     const juce::AudioIODeviceCallbackContext context;
 
     std::vector<std::vector<float>> inputs, outputs;
@@ -90,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
     for (int step = 0; step < 32 && ! script.done(); ++step)
     {
-        switch (script.next() % 5)
+        switch (script.next() % 6)
         {
             case 0:   // a device starts (again)
                 // Preparing clears a second of delay memory; two starts per
@@ -101,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 if (running)
                     engine.audioDeviceStopped();
 
+                engine.prepareEveryOversampling ((script.next() & 1) != 0);
                 engine.prepare (rates[script.next() % 8], 1 + script.nextShort() % 8192);
                 running = true;
                 break;
@@ -116,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
             {
                 // A parameter write, indices outside the table included.
                 const auto index = static_cast<int> (script.next() % 21) - 1;
-                engine.setParameter (index, parameterValue (script, parametersInRange));
+                engine.setParameter (index, parameterValue (script));
                 break;
             }
 
@@ -128,6 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage (message, length));
                 break;
             }
+
+            case 4:   // the factor changes: at the next block if it was made ready, else at the next start
+                engine.setOversampling (script.next() % 9);
+                break;
 
             default:
             {
@@ -159,14 +166,13 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 engine.audioDeviceIOCallbackWithContext (inputPointers.data(), numInputs, outputPointers.data(),
                                                          numOutputs, numSamples, context);
 
-                if (parametersInRange)
-                    for (const auto& channel : outputs)
-                        for (const auto sample : channel)
-                            if (! std::isfinite (sample))
-                            {
-                                std::fprintf (stderr, "engine_fuzzer: non-finite output from finite settings\n");
-                                std::abort();
-                            }
+                for (const auto& channel : outputs)
+                    for (const auto sample : channel)
+                        if (! std::isfinite (sample))
+                        {
+                            std::fprintf (stderr, "engine_fuzzer: non-finite output\n");
+                            std::abort();
+                        }
                 break;
             }
         }

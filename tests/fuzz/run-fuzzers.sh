@@ -12,6 +12,9 @@ build=${1:?usage: run-fuzzers.sh BUILD_DIR}
 seconds=${FUZZ_SECONDS:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 limits=(-timeout=10 -rss_limit_mb=2048 -max_len=16384)
+# Leaks inside system libraries that are not ours to mend (each one named
+# and explained in the file).
+export LSAN_OPTIONS="suppressions=$here/../lsan-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 for name in input_audio midi_file engine; do
     exe="$build/fuzz/${name}_fuzzer"

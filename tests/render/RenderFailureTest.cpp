@@ -162,6 +162,74 @@ namespace
         expectFailure ({ "in.wav", "out.wav", "--tail", "1" }, 1, "File too large", { 16384 });
     }
 
+    // A file the user may not write to is kept, as a shell redirect would
+    // keep it: by its own name, through a symbolic link, or by its full path.
+    class RenderWriteProtected : public RenderFailure,
+                                 public ::testing::WithParamInterface<std::string>
+    {
+    };
+
+    mode_t modeOf (const std::string& path)
+    {
+        struct stat info {};
+        ::stat (path.c_str(), &info);
+        return info.st_mode & 07777;
+    }
+
+    TEST_P (RenderWriteProtected, RefusesToReplaceItAndKeepsIt)
+    {
+        ASSERT_EQ (::symlink ("out.wav", dir.path ("out-link.wav").c_str()), 0);
+        ASSERT_EQ (::chmod (dir.path ("out.wav").c_str(), 0444), 0);
+        entriesBefore = dir.entries();
+
+        rendertest::RunLimits limits;
+        limits.honourFilePermissions = true;
+        expectFailure ({ "in.wav", GetParam() }, 1, "is write-protected", limits);
+        EXPECT_EQ (modeOf (dir.path ("out.wav")), 0444u);
+    }
+
+    INSTANTIATE_TEST_SUITE_P (Names, RenderWriteProtected,
+                              ::testing::Values ("out.wav", "out-link.wav", "{dir}/out.wav"),
+                              [] (const ::testing::TestParamInfo<std::string>& info)
+                              {
+                                  return info.index == 0 ? "own_name" : info.index == 1 ? "through_a_link" : "full_path";
+                              });
+
+    TEST_F (RenderFailure, AWritableOutputIsReplacedUnderTheSameRestrictions)
+    {
+        // Guards the cases above: only the permission bits make them fail.
+        const auto modeBefore = modeOf (dir.path ("out.wav"));
+        rendertest::RunLimits limits;
+        limits.honourFilePermissions = true;
+        const auto result = run ({ "in.wav", "out.wav" }, limits);
+
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+        EXPECT_EQ (rendertest::readAudio (dir.path ("out.wav")).numSamples(), 8820);
+        EXPECT_EQ (modeOf (dir.path ("out.wav")), modeBefore) << "a replaced file keeps its mode";
+    }
+
+    TEST_F (RenderFailure, AnInputFromAPipeIsRefusedAsNotARegularFile)
+    {
+        // `cat take.wav | velthorn-render /dev/stdin out.wav`: the audio
+        // readers need to move around in the file, which a pipe cannot.
+        const auto small = dir.path ("small.wav");
+        rendertest::writeAudio (small, makeSignal (1, 100, 44100.0));
+        const auto bytes = rendertest::readBytes (small);
+        ::unlink (small.c_str());
+
+        rendertest::RunLimits limits;
+        limits.standardInput.assign (bytes.begin(), bytes.end());
+        expectFailure ({ "/dev/stdin", "out.wav" }, 1, "input '/dev/stdin' is not a regular file (it is a pipe)", limits);
+    }
+
+    TEST_F (RenderFailure, ANamedPipeAsInputIsRefusedWithoutWaitingForAWriter)
+    {
+        ASSERT_EQ (::mkfifo (dir.path ("pipe.wav").c_str(), 0644), 0);
+        entriesBefore = dir.entries();
+
+        expectFailure ({ "pipe.wav", "new.wav" }, 1, "input 'pipe.wav' is not a regular file (it is a pipe)");
+    }
+
     TEST_F (RenderFailure, TheSameRunSucceedsWithoutTheFault)
     {
         // Guards the table: in.wav and the folder really do render.

@@ -174,6 +174,86 @@ namespace
                            BlockCase { true, { 1, 7, 64, 512, 1000, 4096, 65536 } }),
         [] (const ::testing::TestParamInfo<BlockCase>& info) { return info.param.withMidi ? "with_midi" : "without_midi"; });
 
+    // The master switch off at tick 240 and on again at tick 480, at the
+    // default 120 bpm: samples 11025 and 22050 at 44100 Hz.
+    const std::vector<uint8_t> masterOffThenOn { 0x81, 0x70, 0xB0, 0x03, 0x00,
+                                                 0x81, 0x70, 0xB0, 0x03, 0x7F,
+                                                 0x00, 0xFF, 0x2F, 0x00 };
+
+    std::vector<TimedMidi> masterOffThenOnAtSamples()
+    {
+        return { { 11025, juce::MidiMessage::controllerEvent (1, 3, 0) },
+                 { 22050, juce::MidiMessage::controllerEvent (1, 3, 127) } };
+    }
+
+    TEST_F (RenderMidi, MillionsOfControlChangesRenderInAModestAmountOfMemory)
+    {
+       #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+        GTEST_SKIP() << "the sanitizers reserve far more address space than the limit";
+       #endif
+
+        const auto input = makeSignal (1, rate, rate, 0.3f, 41);
+        writeInput ("in.wav", input);
+
+        // Four million moves of the master volume on tick 0, three bytes
+        // each with running status (12 MB), ending on 64; the switches
+        // come from a second track.
+        constexpr int moves = 4000000;
+        std::vector<uint8_t> burst { 0x00, 0xB0, 0x05, 0x00 };
+        burst.reserve (3 * moves + 8);
+
+        for (int i = 1; i < moves; ++i)
+            burst.insert (burst.end(), { 0x00, 0x05, static_cast<uint8_t> (i == moves - 1 ? 64 : i % 128) });
+
+        burst.insert (burst.end(), { 0x00, 0xFF, 0x2F, 0x00 });
+        rendertest::writeBytes (dir.path ("song.mid"), rendertest::midiFileBytes (1, ticksPerQuarter, { burst, masterOffThenOn }));
+
+        // What the renderer itself needs is a small part of this.
+        rendertest::RunLimits limits;
+        limits.maximumAddressSpace = int64_t { 192 } << 20;
+        const auto result = run ({ "in.wav", "out.wav", "--midi", "song.mid" }, limits);
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+
+        auto events = masterOffThenOnAtSamples();
+        events.insert (events.begin(), { 0, juce::MidiMessage::controllerEvent (1, 5, 64) });
+        expectEveryChannelIs (rendertest::readAudio (dir.path ("out.wav")), renderWithEngine (input, 0, {}, events),
+                              "after the burst");
+    }
+
+    TEST_F (RenderMidi, AFileWithTheMostTracksAHeaderCanAnnouncePlaysEveryTrack)
+    {
+        const auto input = makeSignal (1, rate, rate, 0.3f, 43);
+        writeInput ("in.wav", input);
+
+        // 65535 tracks; all but the last hold only their End of Track.
+        std::vector<std::vector<uint8_t>> tracks (65534, std::vector<uint8_t> { 0x00, 0xFF, 0x2F, 0x00 });
+        tracks.push_back (masterOffThenOn);
+        rendertest::writeBytes (dir.path ("song.mid"), rendertest::midiFileBytes (1, ticksPerQuarter, tracks));
+
+        const Settings settings { { "mast", "1" } };
+        const auto output = renderOk (withSettings ({ "in.wav", "out.wav", "--midi", "song.mid" }, settings), "out.wav");
+        expectEveryChannelIs (output, renderWithEngine (input, 0, engineSettings (settings), masterOffThenOnAtSamples()),
+                              "the last track");
+    }
+
+    TEST_F (RenderMidi, AMidiFileCanComeThroughAPipe)
+    {
+        // As `velthorn-render in.wav out.wav --midi <(generate-song)` gives it.
+        const auto input = makeSignal (1, rate, rate, 0.3f, 47);
+        writeInput ("in.wav", input);
+        const auto song = rendertest::midiFileBytes (1, ticksPerQuarter, { masterOffThenOn });
+
+        rendertest::RunLimits limits;
+        limits.standardInput.assign (song.begin(), song.end());
+        const Settings settings { { "mast", "1" } };
+        const auto result = run (withSettings ({ "in.wav", "out.wav", "--midi", "/dev/stdin" }, settings), limits);
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+
+        expectEveryChannelIs (rendertest::readAudio (dir.path ("out.wav")),
+                              renderWithEngine (input, 0, engineSettings (settings), masterOffThenOnAtSamples()),
+                              "from the pipe");
+    }
+
     TEST_F (RenderMidi, TheBusySongReallyChangesTheSound)
     {
         // Guards the table above against a song that does nothing.

@@ -27,6 +27,7 @@ namespace
         EXPECT_TRUE (options.settings.empty());
         EXPECT_EQ (options.tailSeconds, 0.0);
         EXPECT_EQ (options.blockSize, 512);
+        EXPECT_EQ (options.oversampling, 1);
         EXPECT_EQ (options.progress, RenderOptions::Progress::automatic);
         EXPECT_EQ (options.outputFormat.container, OutputFormat::Container::wav);
         EXPECT_EQ (options.outputFormat.bitsPerSample, 32);
@@ -112,6 +113,19 @@ namespace
         EXPECT_EQ (options.blockSize, 3);
     }
 
+    TEST (RenderOptions, OversamplingTakesOneTwoFourOrEightInBothSpellings)
+    {
+        for (const int factor : { 1, 2, 4, 8 })
+        {
+            EXPECT_EQ (parseOk ({ "a.wav", "b.wav", "--oversample", std::to_string (factor) }).oversampling, factor);
+            EXPECT_EQ (parseOk ({ "--oversample=" + std::to_string (factor), "a.wav", "b.wav" }).oversampling, factor);
+        }
+
+        const auto usage = RenderOptions::usage();
+        EXPECT_NE (usage.find ("[--oversample 1|2|4|8]"), std::string::npos);
+        EXPECT_NE (usage.find ("  --oversample 1|2|4|8\n"), std::string::npos);
+    }
+
     TEST (RenderOptions, LimitsAreAccepted)
     {
         EXPECT_EQ (parseOk ({ "a.wav", "b.wav", "--block", "1" }).blockSize, 1);
@@ -194,6 +208,14 @@ namespace
             BadCommandLine { { "a.wav", "b.wav", "--midi", "" }, "--midi needs a file name" },
             BadCommandLine { { "a.wav", "b.wav", "--midi", "x.mid", "--midi", "y.mid" }, "--midi given more than once" },
             BadCommandLine { { "a.wav", "b.wav", "--block", "8", "--block", "8" }, "--block given more than once" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample", "3" }, "--oversample takes 1, 2, 4 or 8, got '3'" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample", "16" }, "--oversample takes 1, 2, 4 or 8" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample", "0" }, "--oversample takes 1, 2, 4 or 8" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample", "4.0" }, "--oversample takes 1, 2, 4 or 8" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample", "x4" }, "--oversample takes 1, 2, 4 or 8" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample=" }, "--oversample takes 1, 2, 4 or 8" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample" }, "--oversample needs a value" },
+            BadCommandLine { { "a.wav", "b.wav", "--oversample", "2", "--oversample", "2" }, "--oversample given more than once" },
             BadCommandLine { { "a.wav", "b.wav", "--progress", "--quiet" }, "contradict" },
             BadCommandLine { { "a.wav", "b.wav", "--quiet=yes" }, "--quiet takes no value" },
             BadCommandLine { { "", "b.wav" }, "must not be empty" }));

@@ -169,6 +169,39 @@ namespace rendertest
         ASSERT_TRUE (midiFile.writeTo (stream, 1));
     }
 
+    std::vector<uint8_t> midiFileBytes (int format, int division, const std::vector<std::vector<uint8_t>>& trackBodies,
+                                        int numTracks)
+    {
+        std::vector<uint8_t> bytes;
+
+        const auto put32 = [&bytes] (uint32_t value)
+        {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                bytes.push_back (static_cast<uint8_t> (value >> shift));
+        };
+
+        const auto put16 = [&bytes] (int value)
+        {
+            bytes.push_back (static_cast<uint8_t> (value >> 8));
+            bytes.push_back (static_cast<uint8_t> (value));
+        };
+
+        bytes.insert (bytes.end(), { 'M', 'T', 'h', 'd' });
+        put32 (6);
+        put16 (format);
+        put16 (numTracks >= 0 ? numTracks : static_cast<int> (trackBodies.size()));
+        put16 (division);
+
+        for (const auto& body : trackBodies)
+        {
+            bytes.insert (bytes.end(), { 'M', 'T', 'r', 'k' });
+            put32 (static_cast<uint32_t> (body.size()));
+            bytes.insert (bytes.end(), body.begin(), body.end());
+        }
+
+        return bytes;
+    }
+
     int64_t tickToSample (int64_t tick, const std::vector<TempoChange>& tempoMap, int64_t ticksPerQuarter, int64_t rate)
     {
         int64_t elapsed = 0;   // microseconds times ticksPerQuarter
@@ -205,9 +238,10 @@ namespace rendertest
 
     std::vector<float> renderWithEngine (const AudioData& input, int64_t tailSamples,
                                          const std::vector<std::pair<int, float>>& settings,
-                                         const std::vector<TimedMidi>& events)
+                                         const std::vector<TimedMidi>& events, int oversampling)
     {
-        const auto total = input.numSamples() + tailSamples;
+        const int64_t latency = AudioMidiHandler::latencyForOversampling (oversampling);
+        const auto total = input.numSamples() + tailSamples + latency;
 
         // The input followed by the silent tail, one buffer per channel.
         std::vector<std::vector<float>> padded;
@@ -221,6 +255,7 @@ namespace rendertest
         std::vector<float> mono (static_cast<size_t> (total), 0.0f);
 
         AudioMidiHandler engine;
+        engine.setOversampling (oversampling);
 
         for (const auto& [index, value] : settings)
             engine.setParameter (index, value);
@@ -252,6 +287,7 @@ namespace rendertest
         }
 
         engine.audioDeviceStopped();
+        mono.erase (mono.begin(), mono.begin() + latency);
         return mono;
     }
 
@@ -355,6 +391,25 @@ namespace rendertest
         ::unlink (outName);
         ::unlink (errName);
 
+        // Written whole before the renderer starts, so this side never waits
+        // on it and never writes into a pipe it has left.
+        int inFd = -1;
+
+        if (! limits.standardInput.empty())
+        {
+            int pipeFds[2] = { -1, -1 };
+
+            if (::pipe (pipeFds) != 0)
+                throw std::runtime_error ("pipe failed");
+
+            if (::write (pipeFds[1], limits.standardInput.data(), limits.standardInput.size())
+                != static_cast<ssize_t> (limits.standardInput.size()))
+                throw std::runtime_error ("standard input too long for a pipe");
+
+            ::close (pipeFds[1]);
+            inFd = pipeFds[0];
+        }
+
         const auto pid = ::fork();
 
         if (pid == 0)
@@ -362,8 +417,8 @@ namespace rendertest
             ::dup2 (outFd, STDOUT_FILENO);
             ::dup2 (errFd, STDERR_FILENO);
 
-            const auto nullIn = ::open ("/dev/null", O_RDONLY);
-            ::dup2 (nullIn, STDIN_FILENO);
+            const auto in = inFd >= 0 ? inFd : ::open ("/dev/null", O_RDONLY);
+            ::dup2 (in, STDIN_FILENO);
 
             if (limits.maximumFileSize >= 0)
             {
@@ -374,12 +429,35 @@ namespace rendertest
                 ::setrlimit (RLIMIT_FSIZE, &limit);
             }
 
+            if (limits.maximumAddressSpace >= 0)
+            {
+                const rlimit limit { static_cast<rlim_t> (limits.maximumAddressSpace), static_cast<rlim_t> (limits.maximumAddressSpace) };
+                ::setrlimit (RLIMIT_AS, &limit);
+            }
+
             if (::chdir (workingDirectory.c_str()) != 0)
                 ::_exit (127);
+
+            if (limits.honourFilePermissions && ::geteuid() == 0)
+            {
+                // Still user 0, the owner of the test's files, but without
+                // CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH: a mode-444 file
+                // is then as read-only as it is to its owner on any desktop.
+                std::vector<char*> launcher { const_cast<char*> ("setpriv"),
+                                              const_cast<char*> ("--bounding-set=-dac_override,-dac_read_search"),
+                                              const_cast<char*> ("--inh-caps=-dac_override,-dac_read_search"),
+                                              const_cast<char*> ("--") };
+                launcher.insert (launcher.end(), argv.begin(), argv.end());
+                ::execvp (launcher[0], launcher.data());
+                ::_exit (127);
+            }
 
             ::execv (argv[0], argv.data());
             ::_exit (127);
         }
+
+        if (inFd >= 0)
+            ::close (inFd);
 
         RunResult result;
         fillResult (waitFor (pid), result);

@@ -57,6 +57,14 @@ namespace rendertest
     // Writes a Standard MIDI File (format 1).
     void writeMidiFile (const std::string& path, const juce::MidiFile& midiFile);
 
+    // A Standard MIDI File byte for byte, for files the framework would not
+    // write (huge, damaged, with many tracks): the header, then one track
+    // chunk around each of `trackBodies` (events as they are stored, the
+    // End of Track included where wanted). `numTracks` < 0 announces as
+    // many tracks as there are bodies.
+    std::vector<uint8_t> midiFileBytes (int format, int division, const std::vector<std::vector<uint8_t>>& trackBodies,
+                                        int numTracks = -1);
+
     // A tempo change in a MIDI file: from `tick` on, a quarter note lasts
     // this many microseconds.
     struct TempoChange
@@ -83,9 +91,12 @@ namespace rendertest
     // `tailSamples` of silence, with setParameter(index, value) for each of
     // `settings` first and each event handed in right before its sample.
     // Returns the mono result the engine writes to every output channel.
+    // Oversampled, the engine's output lags by the resampler's delay: the
+    // input then runs on that much further in silence and the result starts
+    // that much later, so that it lines up with the input.
     std::vector<float> renderWithEngine (const AudioData& input, int64_t tailSamples,
                                          const std::vector<std::pair<int, float>>& settings,
-                                         const std::vector<TimedMidi>& events = {});
+                                         const std::vector<TimedMidi>& events = {}, int oversampling = 1);
 
     // True when every float has the same bit pattern (NaN and -0 included).
     bool bitIdentical (const std::vector<float>& a, const std::vector<float>& b);
@@ -105,6 +116,14 @@ namespace rendertest
     {
         int64_t maximumFileSize = -1;   // RLIMIT_FSIZE in bytes; -1 leaves it alone
         bool ignoreFileSizeSignal = true;   // with a limit: writes fail with EFBIG, no SIGXFSZ
+        int64_t maximumAddressSpace = -1;   // RLIMIT_AS in bytes; -1 leaves it alone
+        // Held to the file permission bits as any user is: run as root (as on
+        // CI), without the capabilities that write past them.
+        bool honourFilePermissions = false;
+        // Fed to the renderer's standard input through a pipe, as
+        // `cat FILE | velthorn-render /dev/stdin ...` does; at most what a
+        // pipe holds (64 KiB). Empty: standard input is /dev/null.
+        std::string standardInput;
     };
 
     // Runs the real velthorn-render binary with `arguments` in `workingDirectory`

@@ -1,5 +1,6 @@
 #include "InputAudio.h"
 
+#include "FileKind.h"
 #include "FlacStreamCheck.h"
 #include "OggStreamCheck.h"
 #include "WatchedInputStream.h"
@@ -180,6 +181,11 @@ std::string InputAudio::open (const std::string& path, std::unique_ptr<InputAudi
 
     if (S_ISDIR (info.st_mode))
         return shown + " is a directory";
+
+    // Checked before opening it: a named pipe would wait for a writer.
+    if (! S_ISREG (info.st_mode))
+        return shown + " is not a regular file (it is " + FileKind::describe (info.st_mode)
+             + "); audio is read from files only";
 
     // The framework's streams only say "no"; ask the system why first.
     const auto probe = ::open (path.c_str(), O_RDONLY);

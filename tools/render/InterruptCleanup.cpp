@@ -52,6 +52,8 @@ namespace
         {
             ::DeleteFileW (armedPath().c_str());
 
+            // The system's close, not the C library's: that one would wait
+            // for a write in progress.
             if (armedHandle != INVALID_HANDLE_VALUE)
                 ::CloseHandle (armedHandle);
         }
@@ -85,10 +87,18 @@ void InterruptCleanup::arm (const char* path, int fd)
     ::LeaveCriticalSection (&lock());
 }
 
+void InterruptCleanup::forgetDescriptor()
+{
+    ::EnterCriticalSection (&lock());
+    armedHandle = INVALID_HANDLE_VALUE;
+    ::LeaveCriticalSection (&lock());
+}
+
 void InterruptCleanup::disarm()
 {
     ::EnterCriticalSection (&lock());
     isArmed = false;
+    armedHandle = INVALID_HANDLE_VALUE;
     ::LeaveCriticalSection (&lock());
 }
 
@@ -202,6 +212,11 @@ void InterruptCleanup::arm (const char* path, int)
     std::strcpy (armedPath, path);
     std::atomic_signal_fence (std::memory_order_seq_cst);
     isArmed = 1;
+}
+
+void InterruptCleanup::forgetDescriptor()
+{
+    // The file is removed by name here, open or not.
 }
 
 void InterruptCleanup::disarm()

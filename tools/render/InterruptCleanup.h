@@ -19,6 +19,10 @@ public:
     // so the file is closed there first).
     static void arm (const char* path, int fd);
 
+    // Main thread. The armed file's descriptor is about to be closed; the
+    // file stays armed.
+    static void forgetDescriptor();
+
     // Main thread. A signal removes nothing any more.
     static void disarm();
 

@@ -67,7 +67,11 @@ namespace
     // "C:" and the like: a drive, without saying which of its folders.
     bool hasDrive (const std::string& path)
     {
-        return path.size() >= 2 && path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+        if (path.size() < 2 || path[1] != ':')
+            return false;
+
+        const auto letter = path[0];
+        return (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
     }
 
     // A root and its separator ("C:\", "\"), 0 when the path starts with none.
@@ -104,9 +108,14 @@ std::string OutputFileCalls::directoryOf (const std::string& path)
     if (start == 0)
         return ".";
 
-    // A root keeps its separator: "C:\" is the drive's root, "C:" is not.
-    if (start <= rootLength (path) || (start == 2 && hasDrive (path)))
+    // A root keeps its separator: "C:\" is the drive's root. "C:name" is in
+    // the drive's current folder, which the C library knows as "C:." (not
+    // as "C:").
+    if (start <= rootLength (path))
         return path.substr (0, start);
+
+    if (start == 2 && hasDrive (path))
+        return path.substr (0, 2) + ".";
 
     return path.substr (0, start - 1);
 }
@@ -243,6 +252,16 @@ int OutputFileCalls::createUnique (std::vector<char>& nameTemplate, int suffixLe
     return -1;
 }
 
+int OutputFileCalls::checkWritable (const std::string& path)
+{
+    const auto attributes = ::GetFileAttributesW (WindowsText::widen (path).c_str());
+
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return errnoFor (::GetLastError());
+
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? EACCES : 0;
+}
+
 int OutputFileCalls::syncData (int fd)
 {
     return ::_commit (fd) == 0 ? 0 : errno;
@@ -337,6 +356,12 @@ int OutputFileCalls::createUnique (std::vector<char>& nameTemplate, int suffixLe
 int OutputFileCalls::syncData (int fd)
 {
     return ::fsync (fd) == 0 ? 0 : errno;
+}
+
+int OutputFileCalls::checkWritable (const std::string& path)
+{
+    // The effective user, as the open of a shell redirect would be checked.
+    return ::faccessat (AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
 int OutputFileCalls::setPermissions (int fd, mode_t mode)

@@ -38,6 +38,11 @@ struct OutputFileCalls final
     // open.
     static int createUnique (std::vector<char>& nameTemplate, int suffixLength);
 
+    // Any thread. 0 when this user may write into the existing file at
+    // `path` (a read-only attribute on Windows, the permission bits here),
+    // otherwise an errno value (EACCES for a write-protected file).
+    static int checkWritable (const std::string& path);
+
     // Any thread. Each returns 0 or an errno value.
     static int syncData (int fd);
     static int setPermissions (int fd, mode_t mode);

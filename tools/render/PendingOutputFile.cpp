@@ -89,7 +89,10 @@ void PendingOutputFile::discard()
     finished = true;
 
     if (fd >= 0)
+    {
+        InterruptCleanup::forgetDescriptor();
         ::close (fd);
+    }
 
     fd = -1;
     OutputFileCalls::remove (tempPath);
@@ -116,6 +119,13 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
         // Renaming over a device or a pipe would replace it with a file.
         if (! S_ISREG (info.st_mode))
             return shown + " exists and is not a regular file";
+
+        // The rename below needs only the folder's permission, so it would
+        // replace a file its user made read-only: refuse as writing into it
+        // would be refused (root writes anyway, as into any file).
+        if (const auto error = OutputFileCalls::checkWritable (finalPath); error != 0)
+            return "cannot replace " + shown + ": "
+                 + (error == EACCES ? "it is write-protected (" + describeError (error) + ")" : describeError (error));
 
         // A replaced file keeps its permissions.
         mode = info.st_mode & 07777;
@@ -185,6 +195,7 @@ std::string PendingOutputFile::commit()
     if (const auto error = OutputFileCalls::setPermissions (fd, mode); error != 0)
         return fail (error);
 
+    InterruptCleanup::forgetDescriptor();
     const auto closed = ::close (fd);
     fd = -1;
 

@@ -41,6 +41,7 @@ struct RenderOptions final
     std::vector<Setting> settings;        // in command-line order; a later one wins
     double tailSeconds = 0.0;
     int blockSize = defaultBlockSize;
+    int oversampling = 1;                 // the chain at 1, 2, 4 or 8 times the file's rate
     int requestedBits = 0;                // 0: the output format's default
     OutputFormat outputFormat;
     Progress progress = Progress::automatic;

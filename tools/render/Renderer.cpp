@@ -86,9 +86,17 @@ std::string Renderer::render (const RenderOptions& options,
     };
 
     AudioMidiHandler engine;
+    engine.setOversampling (options.oversampling);
 
     for (const auto& setting : options.settings)
         engine.setParameter (setting.index, setting.value);
+
+    // Oversampled, the engine's output lags its input by the resampler's
+    // delay: the input runs on that much further (in silence) and as much is
+    // left off the front of the output, which so lines up with the input
+    // sample for sample, as at factor 1.
+    const auto latency = static_cast<juce::int64> (AudioMidiHandler::latencyForOversampling (options.oversampling));
+    const auto processedLength = totalLength + latency;
 
     const auto blockSize = options.blockSize;
     const auto chunkSize = blockSize * std::max (1, (preferredChunkSize + blockSize - 1) / blockSize);
@@ -109,8 +117,6 @@ std::string Renderer::render (const RenderOptions& options,
     std::vector<const float*> inputs (static_cast<size_t> (numChannels));
     std::vector<float*> outputs (static_cast<size_t> (numChannels));
 
-    const auto& events = schedule.events();
-    size_t nextEvent = 0;
     const bool clips = options.outputFormat.clipsAtFullScale();
 
     summary = {};
@@ -120,10 +126,12 @@ std::string Renderer::render (const RenderOptions& options,
     if (onProgress)
         onProgress ({ 0, totalLength, sampleRate });
 
-    for (juce::int64 chunkStart = 0; chunkStart < totalLength; chunkStart += chunkSize)
+    for (juce::int64 chunkStart = 0; chunkStart < processedLength; chunkStart += chunkSize)
     {
-        const auto length = static_cast<int> (std::min<juce::int64> (chunkSize, totalLength - chunkStart));
+        const auto length = static_cast<int> (std::min<juce::int64> (chunkSize, processedLength - chunkStart));
         const auto fromFile = static_cast<int> (std::clamp<juce::int64> (inputLength - chunkStart, 0, length));
+        // The samples that are still the resampler's delay, not output.
+        const auto delayed = static_cast<int> (std::clamp<juce::int64> (latency - chunkStart, 0, length));
 
         input.clear();
 
@@ -137,13 +145,18 @@ std::string Renderer::render (const RenderOptions& options,
         {
             const auto position = chunkStart + done;
 
-            for (; nextEvent < events.size() && events[nextEvent].sample <= position; ++nextEvent)
-                engine.handleIncomingMidiMessage (nullptr, events[nextEvent].message);
+            const MidiSchedule::Event* event = nullptr;
+
+            for (; (event = schedule.peek()) != nullptr && event->sample <= position; schedule.pop())
+                engine.handleIncomingMidiMessage (nullptr, event->message);
+
+            if (! schedule.problem().empty())
+                return giveUp (schedule.problem());
 
             auto segment = length - done;
 
-            if (nextEvent < events.size())
-                segment = static_cast<int> (std::min<juce::int64> (segment, events[nextEvent].sample - position));
+            if (event != nullptr)
+                segment = static_cast<int> (std::min<juce::int64> (segment, event->sample - position));
 
             for (int channel = 0; channel < numChannels; ++channel)
             {
@@ -161,7 +174,7 @@ std::string Renderer::render (const RenderOptions& options,
             {
                 auto* const samples = output.getWritePointer (channel);
 
-                for (int i = 0; i < length; ++i)
+                for (int i = delayed; i < length; ++i)
                 {
                     const bool counted = channel == 0;
 
@@ -179,13 +192,13 @@ std::string Renderer::render (const RenderOptions& options,
             }
         }
 
-        if (! writer->writeFromAudioSampleBuffer (output, 0, length))
+        if (length > delayed && ! writer->writeFromAudioSampleBuffer (output, delayed, length - delayed))
             return giveUp ("the " + options.outputFormat.describe() + " encoder failed");
 
-        summary.samplesWritten += length;
+        summary.samplesWritten += length - delayed;
 
         if (onProgress)
-            onProgress ({ chunkStart + length, totalLength, sampleRate });
+            onProgress ({ std::max<juce::int64> (chunkStart + length - latency, 0), totalLength, sampleRate });
     }
 
     device.close();

@@ -29,6 +29,7 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
 
     WavFormatInfo info;
     bool foundFormat = false;
+    bool formatIsUnusable = false;
 
     // Every chunk, the audio data's aside, must end within the file: the
     // framework's reader allocates what the size of some chunks says.
@@ -51,11 +52,17 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
                 info.chunkPastEnd += (chunkHeader[i] >= 0x20 && chunkHeader[i] < 0x7f) ? chunkHeader[i] : '?';
         }
 
+        if (hasTag (chunkHeader, "fmt ") && ! foundFormat && size < 16)
+        {
+            // Too short to say anything, and the first format chunk is the
+            // one that counts; the chunks after it are still walked, for
+            // one whose size runs past the end.
+            foundFormat = true;
+            formatIsUnusable = true;
+        }
+
         if (hasTag (chunkHeader, "fmt ") && ! foundFormat)
         {
-            if (size < 16)
-                return false;
-
             uint8_t format[40] = {};
             const auto wanted = static_cast<int> (std::min<juce::int64> (size, 40));
 
@@ -83,10 +90,14 @@ bool WavFormatInfo::read (juce::InputStream& stream, WavFormatInfo& result)
         position = dataStart + size + (size & 1);
     }
 
-    if (foundFormat)
+    if (foundFormat && ! formatIsUnusable)
+    {
         result = info;
-    else
-        result.chunkPastEnd = info.chunkPastEnd;   // a chunk whose size hid the format chunk
+        return true;
+    }
 
-    return foundFormat;
+    // A chunk whose size hid the format chunk, or one after a format chunk
+    // too short to read.
+    result.chunkPastEnd = info.chunkPastEnd;
+    return false;
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -87,6 +88,10 @@ int main (int argc, char* argv[])
     try
     {
         error = Renderer::render (options, onProgress, summary);
+    }
+    catch (const std::bad_alloc&)
+    {
+        error = "there is not enough memory for this render";
     }
     catch (const std::exception& e)
     {

@@ -4,11 +4,20 @@
 #include "OfflineRender.h"
 #include "SampleComparison.h"
 #include "TestSignal.h"
+#include "VelthornApp.h"
 
 namespace e2e
 {
     ::testing::AssertionResult appOutputMatchesEngine (const JackServer& server, double seconds,
                                                        const std::function<void (AudioMidiHandler&)>& configure)
+    {
+        const PortsUnderTest ports { VelthornApp::jackPort ("in_1"), VelthornApp::jackPort ("in_2"),
+                                     VelthornApp::jackPort ("out_1"), VelthornApp::jackPort ("out_2") };
+        return outputMatchesEngine (server, ports, seconds, configure);
+    }
+
+    ::testing::AssertionResult outputMatchesEngine (const JackServer& server, const PortsUnderTest& ports, double seconds,
+                                                    const std::function<void (AudioMidiHandler&)>& configure)
     {
         const double rate = JackServer::sampleRate;
         const auto signalFrames = static_cast<size_t> (seconds * rate);
@@ -29,17 +38,17 @@ namespace e2e
 
         StereoBuffer answer;
 
-        if (auto recorded = recordAppAnswer (server, input, *expectedStart, answer); ! recorded)
+        if (auto recorded = recordAnswer (server, ports, input, *expectedStart, answer); ! recorded)
             return recorded;
 
-        if (auto left = samplesBitwiseEqual ("Velthorn:out_1 against the offline engine",
+        if (auto left = samplesBitwiseEqual (ports.leftOut + " against the offline engine",
                                              expected.left, 0, answer.left, 0, input.size()); ! left)
             return left;
 
-        if (auto right = samplesBitwiseEqual ("Velthorn:out_2 against the offline engine",
+        if (auto right = samplesBitwiseEqual (ports.rightOut + " against the offline engine",
                                               expected.right, 0, answer.right, 0, input.size()); ! right)
             return right;
 
-        return samplesBitwiseEqual ("Velthorn:out_2 against Velthorn:out_1", answer.left, 0, answer.right, 0, answer.size());
+        return samplesBitwiseEqual (ports.rightOut + " against " + ports.leftOut, answer.left, 0, answer.right, 0, answer.size());
     }
 }

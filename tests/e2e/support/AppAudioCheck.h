@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppRecording.h"
 #include "JackServer.h"
 
 #include <gtest/gtest.h>
@@ -26,4 +27,9 @@ namespace e2e
     // (VelthornApp::waitForJackDevice and waitForMainWindow) beforehand.
     ::testing::AssertionResult appOutputMatchesEngine (const JackServer& server, double seconds,
                                                        const std::function<void (AudioMidiHandler&)>& configure = {});
+
+    // Test thread: the same through other ports than Velthorn's own (the
+    // app on an ALSA device that ALSA's jack plugin routes into JACK).
+    ::testing::AssertionResult outputMatchesEngine (const JackServer& server, const PortsUnderTest& ports, double seconds,
+                                                    const std::function<void (AudioMidiHandler&)>& configure = {});
 }

@@ -78,17 +78,21 @@ namespace e2e
 
     JackServer& E2eTest::startJack()
     {
-        if (jack == nullptr)
+        if (jack == nullptr && app != nullptr)
+            jack = std::make_unique<JackServer> (logDirectory(), appJackServerName);
+        else if (jack == nullptr)
             jack = std::make_unique<JackServer> (logDirectory());
 
         return *jack;
     }
 
-    VelthornApp& E2eTest::launchApp (const std::filesystem::path& binary, const std::vector<std::string>& launcher)
+    VelthornApp& E2eTest::launchApp (const std::filesystem::path& binary, const std::vector<std::string>& launcher,
+                                     const std::vector<std::string>& arguments)
     {
         auto& x = startXvfb();
         appJackServerName = jack != nullptr ? jack->name() : JackServer::uniqueServerName();
-        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary, launcher);
+        app = std::make_unique<VelthornApp> (home(), x.display(), appJackServerName, logDirectory(), binary, launcher,
+                                             arguments, alsaConfiguration);
         return *app;
     }
 

@@ -37,14 +37,17 @@ namespace e2e
 
         // Test thread: starts the test's X server (once).
         XvfbServer& startXvfb();
-        // Test thread: starts the test's JACK server (once).
+        // Test thread: starts the test's JACK server (once); after launchApp,
+        // under the name the app was pointed at.
         JackServer& startJack();
         // Test thread: starts Velthorn (the build's binary unless another is
         // given) on the test's X server (started here if need be) and on the
         // test's JACK server if there is one, else on a JACK server name
-        // nobody uses; through `launcher` if one is given (see VelthornApp).
+        // nobody uses; through `launcher` if one is given, with `arguments`
+        // on its command line (see VelthornApp).
         VelthornApp& launchApp (const std::filesystem::path& binary = velthornBinary(),
-                                const std::vector<std::string>& launcher = {});
+                                const std::vector<std::string>& launcher = {},
+                                const std::vector<std::string>& arguments = {});
         // Test thread: starts the test's JACK server and Velthorn on it, waits
         // until the app has opened its JACK device and painted its window,
         // and returns the window; throws, with what went wrong, otherwise.
@@ -55,6 +58,10 @@ namespace e2e
 
         // Test thread: writes `content` as the app's settings file, before launchApp.
         void writeSettingsFile (const std::string& content);
+
+        // Test thread: ALSA's whole configuration for the app, before
+        // launchApp (none by default: no ALSA device at all).
+        void useAlsaConfiguration (const std::string& content) { alsaConfiguration = content; }
 
         // Test thread: the JACK server name the app was started with (the
         // test's server, or one that does not exist).
@@ -73,5 +80,6 @@ namespace e2e
         std::unique_ptr<JackServer> jack;
         std::unique_ptr<VelthornApp> app;
         std::string appJackServerName;
+        std::string alsaConfiguration;
     };
 }

@@ -62,6 +62,21 @@ namespace e2e
         return jack_port_by_name (client, portName.c_str()) != nullptr;
     }
 
+    std::vector<std::string> JackClient::portsMatching (const std::string& pattern, unsigned long flags) const
+    {
+        std::vector<std::string> result;
+
+        if (const auto** const names = jack_get_ports (client, pattern.c_str(), nullptr, flags))
+        {
+            for (auto** name = names; *name != nullptr; ++name)
+                result.emplace_back (*name);
+
+            jack_free (names);
+        }
+
+        return result;
+    }
+
     std::vector<std::string> JackClient::connectionsOf (const std::string& portName) const
     {
         std::vector<std::string> result;

@@ -32,6 +32,10 @@ namespace e2e
 
         // Test thread: whether a port of that full name ("client:port") exists.
         bool portExists (const std::string& portName) const;
+        // Test thread: full names of the ports whose names match the regular
+        // expression `pattern` (JACK's own matching) and have all of `flags`
+        // (JackPortIsInput, JackPortIsOutput ...).
+        std::vector<std::string> portsMatching (const std::string& pattern, unsigned long flags) const;
         // Test thread: full names of the ports connected to the given port.
         std::vector<std::string> connectionsOf (const std::string& portName) const;
         // Test thread: throws when the server refuses (an existing connection is fine).

@@ -53,6 +53,12 @@ namespace e2e
                                   + std::to_string (startupTimeout.count()) + " ms\n" + failures);
     }
 
+    JackServer::JackServer (const std::filesystem::path& logDirectory, const std::string& name)
+        : logs (logDirectory), serverName (name)
+    {
+        startAgain();
+    }
+
     bool JackServer::launch (const std::string& label)
     {
         ProcessSpec spec;
@@ -87,6 +93,11 @@ namespace e2e
     void JackServer::stopServer()
     {
         server->stop();
+    }
+
+    void JackServer::killServer()
+    {
+        server->kill();
     }
 
     void JackServer::startAgain()

@@ -29,6 +29,9 @@ namespace e2e
         // timing cannot wait for the graph (an app under wine, whose sound
         // goes through buffers of wine's and ALSA's); 0 is real time.
         explicit JackServer (const std::filesystem::path& logDirectory, int clientTimeoutMs = 0, int periodIntervalUs = 0);
+        // Test thread: the same under a name given beforehand (clients were
+        // pointed at it before it existed); throws if it does not come up.
+        JackServer (const std::filesystem::path& logDirectory, const std::string& name);
         // Test thread: stops jackd by its pid.
         ~JackServer();
 
@@ -60,6 +63,9 @@ namespace e2e
         // Test thread: stops jackd by its pid (SIGTERM, as a person stopping
         // the server does), telling its clients it is leaving.
         void stopServer();
+        // Test thread: kills jackd by its pid (SIGKILL): the server vanishes
+        // without a word to its clients, as when it crashes.
+        void killServer();
         // Test thread: after stopServer, starts jackd again under the same
         // name and settings and returns once a client can connect; throws
         // with jackd's log if none can.

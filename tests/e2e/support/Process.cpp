@@ -220,6 +220,17 @@ namespace e2e
         return *status;
     }
 
+    ExitStatus Process::kill()
+    {
+        if (! reap (false))
+        {
+            ::kill (childPid, SIGKILL);
+            reap (true);
+        }
+
+        return *status;
+    }
+
     std::string Process::standardOutput() const
     {
         return readWholeFile (stdoutPath);

@@ -45,6 +45,10 @@ namespace e2e
         // Returns how it ended; harmless when it has ended already.
         ExitStatus stop (std::chrono::milliseconds gracePeriod = std::chrono::seconds (10));
 
+        // Test thread: SIGKILL at once, as a crash or `kill -9` ends it, with
+        // no chance to say goodbye. Returns how it ended.
+        ExitStatus kill();
+
         // Test thread: how it ended, if it has ended and been reaped.
         std::optional<ExitStatus> exitStatus() const noexcept { return status; }
 

@@ -36,16 +36,19 @@ namespace e2e
     VelthornApp::VelthornApp (const std::filesystem::path& home, const std::string& displayToUse,
                               const std::string& jackServerName, const std::filesystem::path& logs,
                               const std::filesystem::path& binary,
-                              const std::vector<std::string>& launcher)
+                              const std::vector<std::string>& launcher,
+                              const std::vector<std::string>& arguments,
+                              const std::string& alsaConfiguration)
         : logDirectory (logs), display (displayToUse)
     {
         std::filesystem::create_directories (home);
         std::filesystem::create_directories (logDirectory);
 
         // An empty ALSA configuration defines no PCM at all, not even
-        // "default", so the app finds no ALSA device on any machine.
-        const auto alsaConfig = logDirectory / "alsa-without-devices.conf";
-        std::ofstream (alsaConfig).flush();
+        // "default", so the app finds no ALSA device on any machine; a test
+        // may define the devices it wants instead.
+        const auto alsaConfig = logDirectory / (alsaConfiguration.empty() ? "alsa-without-devices.conf" : "alsa.conf");
+        std::ofstream (alsaConfig) << alsaConfiguration;
 
         startupLock = std::make_unique<JackClientNamesLock>();
 
@@ -53,6 +56,7 @@ namespace e2e
         spec.label = "velthorn";
         spec.arguments = launcher;
         spec.arguments.push_back (binary.string());
+        spec.arguments.insert (spec.arguments.end(), arguments.begin(), arguments.end());
         spec.environment.set ("HOME", home.string())
                         .set ("DISPLAY", display)
                         .set ("JACK_DEFAULT_SERVER", jackServerName)

@@ -22,10 +22,11 @@ namespace e2e
     // The real Velthorn binary, started the way a person's desktop would start
     // it, but with HOME pointing at a private folder (so no real settings are
     // read or written), DISPLAY at the test's X server and JACK_DEFAULT_SERVER
-    // at the test's JACK server. ALSA is given a configuration without any
-    // device, so whatever sound card the machine has stays out of the test and
-    // the app meets exactly the devices the test provides. Stopped by its pid
-    // when this object goes.
+    // at the test's JACK server. ALSA is given a configuration of the test's
+    // own (without any device unless the test defines some), so whatever
+    // sound card the machine has stays out of the test and the app meets
+    // exactly the devices the test provides. Stopped by its pid when this
+    // object goes.
     //
     // The app's JACK client name is fixed, so from its start until its window
     // is up (its device is open by then) it holds the JackClientNamesLock,
@@ -39,12 +40,15 @@ namespace e2e
         // Test thread: takes the JackClientNamesLock, then starts the app
         // (the build's binary unless another is given, e.g. an installed
         // one), through `launcher` (a command and its arguments that runs the
-        // rest of its command line) when that is not empty; throws if the
-        // binary cannot be run.
+        // rest of its command line) when that is not empty, with `arguments`
+        // on the app's own command line and `alsaConfiguration` as ALSA's
+        // whole configuration; throws if the binary cannot be run.
         VelthornApp (const std::filesystem::path& home, const std::string& display,
                      const std::string& jackServerName, const std::filesystem::path& logDirectory,
                      const std::filesystem::path& binary = velthornBinary(),
-                     const std::vector<std::string>& launcher = {});
+                     const std::vector<std::string>& launcher = {},
+                     const std::vector<std::string>& arguments = {},
+                     const std::string& alsaConfiguration = {});
         // Test thread: stops the app by its pid if it still runs.
         ~VelthornApp();
 

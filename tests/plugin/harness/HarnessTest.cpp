@@ -1,3 +1,4 @@
+#include "DamagedState.h"
 #include "HostedFormats.h"
 #include "HostedPlugin.h"
 #include "Reference.h"
@@ -6,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -15,6 +18,7 @@
 namespace
 {
     using harness::Format;
+    using harness::wrappedDocument;
 
     constexpr int largestBlock = 4096;
 
@@ -132,14 +136,18 @@ namespace
     }
 
     // The host saves the plugin's state and loads it into a fresh instance,
-    // as a project does when it is reopened: the values come back exactly,
-    // and the restored plugin sounds as one given those values directly.
+    // as a project does when it is reopened: the values and the Quality come
+    // back exactly (and the host learns the latency), and the restored plugin
+    // sounds as one given those values directly.
     TEST_P (HarnessFormatTest, StateRestoredIntoAFreshInstanceContinuesIdentically)
     {
         auto scenario = harness::makeFullAutomationScenario (48000.0, 57u);
 
         harness::HostedPlugin original (GetParam(), 48000.0, largestBlock);
         harness::play (original, scenario, blockSizes (512, 0u));
+        original.setQuality (4);
+        // An LV2 plugin hears of it with the next block it runs.
+        ASSERT_TRUE (original.latencyBecomes (6));
 
         juce::MemoryBlock state;
         original.instance().getStateInformation (state);
@@ -156,6 +164,7 @@ namespace
             continuation.settings.push_back ({ info.id, original.get (info.id) });
 
         harness::HostedPlugin direct (GetParam(), 48000.0, largestBlock);
+        direct.setQuality (4);
         const auto expected = harness::play (direct, continuation, blockSizes (256, 0u));
 
         // The restored instance is played without settings of its own.
@@ -167,6 +176,8 @@ namespace
         // What the host shows for the restored instance, once it has run.
         for (const auto& info : harness::parameters)
             EXPECT_EQ (restored.get (info.id), original.get (info.id)) << info.id;
+        EXPECT_EQ (restored.quality(), 4);
+        EXPECT_TRUE (restored.latencyBecomes (6)) << restored.instance().getLatencySamples();
     }
 
     // The editor as a host opens it: a window of its own on the desktop,
@@ -277,6 +288,202 @@ namespace
         EXPECT_TRUE (harness::bitIdentical ("second instance against the renderer", bExpected, secondOut));
     }
 
+    // The samples [start, start + length) of every channel.
+    juce::AudioBuffer<float> slice (const juce::AudioBuffer<float>& audio, int start, int length)
+    {
+        juce::AudioBuffer<float> part (audio.getNumChannels(), length);
+        for (int channel = 0; channel < audio.getNumChannels(); ++channel)
+            part.copyFrom (channel, 0, audio, channel, start, length);
+        return part;
+    }
+
+    // The Quality changed while playing, from the host's parameter window:
+    // the first third at 1x, then the rest at 2x, 4x or 8x in blocks of 1 to
+    // 8192 samples, with automation and MIDI. Where the quality changes the
+    // chain starts afresh, so from there on the plugin is velthorn-render at
+    // that factor given the rest of the input - late by the latency the
+    // host is told, which the renderer takes out.
+    TEST_P (HarnessFormatTest, QualityChangedWhilePlayingIsTheRendererAtThatFactorLateByTheReportedLatency)
+    {
+        constexpr double rate = 48000.0;
+        const auto full = harness::makeRenderableScenario (rate, 2024u);
+        const int split = full.input.getNumSamples() / 3;
+        const int rest = full.input.getNumSamples() - split;
+
+        harness::Scenario first;
+        first.sampleRate = rate;
+        first.settings = full.settings;
+        first.input = slice (full.input, 0, split);
+
+        harness::Scenario second;
+        second.sampleRate = rate;
+        second.settings = full.settings;
+        second.input = slice (full.input, split, rest);
+        for (auto a : full.automation)
+            if (a.sample >= split)
+                second.automation.push_back ({ a.sample - split, a.setting });
+        for (auto m : full.midi)
+            if (m.sample >= split)
+                second.midi.push_back ({ m.sample - split, m.controller, m.value });
+
+        auto folder = scratchFolder ("quality-" + harness::nameOf (GetParam()));
+        const auto expectedFirst = harness::renderWithTool (first, folder);
+
+        for (const int factor : { 2, 4, 8 })
+        {
+            const int latency = factor == 2 ? 4 : 6;   // as the manual pages give it
+            second.oversampling = factor;
+            const auto expectedSecond = harness::renderWithTool (second, folder);
+
+            harness::HostedPlugin plugin (GetParam(), rate, 8192);
+            EXPECT_EQ (plugin.instance().getLatencySamples(), 0);
+            const auto playedFirst = harness::play (plugin, first, blockSizes (0, 5u));
+
+            plugin.setQuality (factor);
+            auto random = std::make_shared<std::mt19937> (static_cast<uint32_t> (factor));
+            const auto playedSecond = harness::play (plugin, second, [random] (int)
+            {
+                return 1 + static_cast<int> ((*random)() % 8192);
+            });
+
+            EXPECT_TRUE (plugin.latencyBecomes (latency)) << factor << "x: the host knows a latency of "
+                                                          << plugin.instance().getLatencySamples();
+            EXPECT_TRUE (harness::finiteAndNormal (playedSecond));
+            EXPECT_TRUE (harness::bitIdentical ("before the change", expectedFirst, playedFirst));
+            EXPECT_TRUE (harness::bitIdentical (std::to_string (factor) + "x, late by the latency",
+                                                slice (expectedSecond, 0, rest - latency),
+                                                slice (playedSecond, latency, rest - latency)));
+        }
+
+        folder.deleteRecursively();
+    }
+
     INSTANTIATE_TEST_SUITE_P (Formats, HarnessFormatTest, ::testing::ValuesIn (harness::hostedFormats()),
                               [] (const auto& info) { return harness::nameOf (info.param); });
+
+    // A project saved by the host, damaged, and loaded into a plugin that
+    // is running with settings of its own. The plugin state inside the
+    // host's own wrapping is what is damaged, so the framework's plugin
+    // wrapper and then the plugin itself read it, as in a DAW.
+    struct DamagedStateCase
+    {
+        const char* name;
+        Format format;
+        // The host's saved state, damaged.
+        std::function<juce::MemoryBlock (const juce::MemoryBlock& saved)> damage;
+        bool taken;   // true for the control: a readable state made the same way
+    };
+
+    void PrintTo (const DamagedStateCase& c, std::ostream* out)
+    {
+        *out << c.name;
+    }
+
+    // Every parameter at a value other than its default, and others again in
+    // the readable document below.
+    const std::vector<harness::Setting>& runningSettings()
+    {
+        static const std::vector<harness::Setting> settings {
+            { "delTme", 0.125f }, { "delAm", 0.625f }, { "delOn", 1.0f }, { "wahFreq", 0.375f }, { "wahRes", 0.625f },
+            { "wahGain", 0.5f }, { "wahOn", 1.0f }, { "distGain", 0.75f }, { "distFreq", 0.25f }, { "distOn", 1.0f },
+            { "ampDrv", 0.375f }, { "ampLo", 0.25f }, { "ampMid", 0.75f }, { "ampHi", 0.5625f }, { "ampOn", 0.0f },
+            { "mast", 0.46875f }, { "mastOn", 1.0f } };
+        return settings;
+    }
+
+    std::string readableDocument()
+    {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><VelthornState version=\"1\">"
+               "<parameter id=\"mast\" value=\"0.25\"/><parameter id=\"delOn\" value=\"0\"/></VelthornState>";
+    }
+
+    std::string deeplyNestedDocument()
+    {
+        std::string text = "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"0.25\"/>";
+        for (int i = 0; i < 100000; ++i)
+            text += "<a>";
+        for (int i = 0; i < 100000; ++i)
+            text += "</a>";
+        return text + "</VelthornState>";
+    }
+
+    // The characters after a base64 string's byte count, without it.
+    std::string base64Digits (const juce::MemoryBlock& bytes)
+    {
+        const auto encoded = bytes.toBase64Encoding().toStdString();
+        return encoded.substr (encoded.find ('.'));
+    }
+
+    // A readable document whose header claims a little more than it holds,
+    // followed by the framework's private data marker with a length larger
+    // than the whole state: the wrapper would tell the plugin the state is
+    // 100,000 bytes long, and the header's claim would then look true.
+    juce::MemoryBlock privateDataLongerThanTheState()
+    {
+        auto bytes = wrappedDocument (readableDocument(), 100);
+        const char marker[] = "JUCEPrivateData";
+        const auto total = static_cast<uint64_t> (bytes.getSize() + sizeof (uint64_t) + sizeof (marker) - 1);
+        const uint64_t claimed = total - 2 * sizeof (uint64_t) - (sizeof (marker) - 1) - 100000u;   // wraps round
+        bytes.append (&claimed, sizeof claimed);
+        bytes.append (marker, sizeof (marker) - 1);
+        return bytes;
+    }
+
+    class HarnessDamagedStateTest : public ::testing::TestWithParam<DamagedStateCase>
+    {
+    };
+
+    TEST_P (HarnessDamagedStateTest, IsRefusedAndThePluginCarriesOnAsItWas)
+    {
+        const auto& c = GetParam();
+        harness::Scenario first;
+        first.sampleRate = 48000.0;
+        first.input = harness::makeInput (48000.0, 0.05, 0.0);
+        first.settings = runningSettings();
+
+        harness::HostedPlugin plugin (c.format, 48000.0, largestBlock), twin (c.format, 48000.0, largestBlock);
+        harness::play (plugin, first, blockSizes (256, 0u));
+        harness::play (twin, first, blockSizes (256, 0u));
+
+        juce::MemoryBlock saved;
+        plugin.instance().getStateInformation (saved);
+        const auto damaged = c.damage (saved);
+        plugin.instance().setStateInformation (damaged.getData(), static_cast<int> (damaged.getSize()));
+
+        harness::Scenario next;
+        next.sampleRate = 48000.0;
+        next.input = harness::makeInput (48000.0, 0.25, 0.1);
+        const auto output = harness::play (plugin, next, blockSizes (256, 0u));
+        EXPECT_TRUE (harness::finiteAndNormal (output));
+
+        if (c.taken)
+        {
+            EXPECT_EQ (plugin.get ("mast"), 0.25f);
+            EXPECT_EQ (plugin.get ("delOn"), 0.0f);
+            return;
+        }
+
+        EXPECT_TRUE (harness::bitIdentical ("after the damaged state against a plugin that never saw it",
+                                            harness::play (twin, next, blockSizes (256, 0u)), output));
+
+        for (const auto& setting : runningSettings())
+            EXPECT_EQ (plugin.get (setting.id), setting.value) << setting.id;
+    }
+
+    INSTANTIATE_TEST_SUITE_P (States, HarnessDamagedStateTest, ::testing::Values (
+        DamagedStateCase { "LV2_Readable", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, wrappedDocument (readableDocument()).toBase64Encoding().toStdString()); }, true },
+        DamagedStateCase { "LV2_HugeByteCount", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, "99999999999999999999" + base64Digits (wrappedDocument (readableDocument()))); }, false },
+        DamagedStateCase { "LV2_NegativeByteCount", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, "-5" + base64Digits (wrappedDocument (readableDocument()))); }, false },
+        DamagedStateCase { "LV2_NestedOneHundredThousandDeep", Format::lv2, [] (const juce::MemoryBlock& saved)
+            { return harness::withLv2StateString (saved, wrappedDocument (deeplyNestedDocument()).toBase64Encoding().toStdString()); }, false },
+        DamagedStateCase { "VST3_Readable", Format::vst3, [] (const juce::MemoryBlock& saved)
+            { return harness::withVst3ComponentState (saved, wrappedDocument (readableDocument())); }, true },
+        DamagedStateCase { "VST3_NestedOneHundredThousandDeep", Format::vst3, [] (const juce::MemoryBlock& saved)
+            { return harness::withVst3ComponentState (saved, wrappedDocument (deeplyNestedDocument())); }, false },
+        DamagedStateCase { "VST3_PrivateDataLongerThanTheState", Format::vst3, [] (const juce::MemoryBlock& saved)
+            { return harness::withVst3ComponentState (saved, privateDataLongerThanTheState()); }, false }),
+        [] (const auto& info) { return std::string (info.param.name); });
 }

@@ -2,6 +2,7 @@
 
 #include "HostedFormats.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #if ! defined (VELTHORN_LV2_BUNDLE) || ! defined (VELTHORN_VST3_BUNDLE)
@@ -121,6 +122,47 @@ namespace harness
     {
         const auto normalised = parameter (id).getValue();
         return isInverted (pluginFormat, id) ? 1.0f - normalised : normalised;
+    }
+
+    namespace
+    {
+        const std::array<int, 4> qualities { 1, 2, 4, 8 };
+
+        juce::AudioProcessorParameter& qualityOf (juce::AudioPluginInstance& plugin, Format format)
+        {
+            for (auto* p : plugin.getParameters())
+                if (p->getName (100) == "Quality")
+                    return *p;
+
+            throw std::runtime_error (nameOf (format) + ": the host shows no parameter named Quality");
+        }
+    }
+
+    void HostedPlugin::setQuality (int factor)
+    {
+        const auto index = std::find (qualities.begin(), qualities.end(), factor) - qualities.begin();
+        qualityOf (*plugin, pluginFormat).setValue (static_cast<float> (index) / 3.0f);
+    }
+
+    int HostedPlugin::quality() const
+    {
+        const auto index = juce::roundToInt (qualityOf (*plugin, pluginFormat).getValue() * 3.0f);
+        return qualities[static_cast<size_t> (juce::jlimit (0, 3, index))];
+    }
+
+    bool HostedPlugin::latencyBecomes (int latency)
+    {
+        juce::AudioBuffer<float> silence (2, 16);
+        juce::MidiBuffer midi;
+
+        for (int turns = 0; plugin->getLatencySamples() != latency && turns < 500; ++turns)
+        {
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+            silence.clear();
+            plugin->processBlock (silence, midi);
+        }
+
+        return plugin->getLatencySamples() == latency;
     }
 
     void HostedPlugin::process (juce::AudioBuffer<float>& block, juce::MidiBuffer& midi)

@@ -50,6 +50,19 @@ namespace harness
         // Message thread: the value in the renderer's terms.
         float get (const std::string& id) const;
 
+        // Message thread: sets the "Quality" parameter (1, 2, 4 or 8) as the
+        // host's parameter window would.
+        void setQuality (int factor);
+
+        // Message thread: the factor the host shows for "Quality".
+        int quality() const;
+
+        // Message thread: runs the host's message loop, and blocks of
+        // silence as a playing host does, until the latency it knows for the
+        // plugin is `latency` (at most five seconds); whether it got there.
+        // (An LV2 host reads the latency after each block the plugin runs.)
+        bool latencyBecomes (int latency);
+
         // Message thread: one block, stereo in place.
         void process (juce::AudioBuffer<float>& block, juce::MidiBuffer& midi);
 

@@ -100,6 +100,9 @@ namespace harness
         for (const auto& setting : scenario.settings)
             command.addArray ({ "--set", assignment (setting) });
 
+        if (scenario.oversampling != 1)
+            command.addArray ({ "--oversample", juce::String (scenario.oversampling) });
+
         juce::ChildProcess renderer;
 
         if (! renderer.start (command))

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 
 namespace harness
@@ -144,11 +145,18 @@ namespace harness
                 order.push_back (p);
         std::shuffle (order.begin(), order.end(), random);
 
+        // Each parameter's first move is a NaN, as broken automation gives:
+        // the plugin must keep the value it has. Two sound moves follow, so
+        // every parameter ends on a value a host can show and store.
+        std::vector<bool> moved (parameters.size(), false);
+
         for (size_t i = 0; i < positions.size(); ++i)
         {
-            const auto& info = parameters[static_cast<size_t> (order[i])];
+            const auto p = static_cast<size_t> (order[i]);
+            const auto& info = parameters[p];
             const auto value = info.isSwitch ? static_cast<float> (random() % 2) : anyValue (random);
-            scenario.automation.push_back ({ positions[i], { info.id, value } });
+            scenario.automation.push_back ({ positions[i], { info.id, moved[p] ? value : std::numeric_limits<float>::quiet_NaN() } });
+            moved[p] = true;
         }
 
         return scenario;

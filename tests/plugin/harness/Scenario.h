@@ -39,6 +39,7 @@ namespace harness
         std::vector<Setting> settings;
         std::vector<Automation> automation;   // sorted by sample
         std::vector<ControlChange> midi;      // sorted by sample
+        int oversampling = 1;                 // velthorn-render --oversample, the plugin's Quality
     };
 
     // Any thread: a stereo test signal (noise left, sweep right, both within
@@ -51,7 +52,8 @@ namespace harness
     // samples of their own.
     Scenario makeRenderableScenario (double sampleRate, uint32_t seed);
 
-    // Any thread: random automation of every one of the 17 parameters.
+    // Any thread: random automation of every one of the 17 parameters, three
+    // moves each, the first of them a NaN.
     Scenario makeFullAutomationScenario (double sampleRate, uint32_t seed);
 
     // Any thread: the MIDI controller that moves the parameter, or -1.

@@ -15,9 +15,13 @@ namespace hosttest
 
     HostTest::~HostTest()
     {
+        // The host goes first: a JACK server asked to stop while a client is
+        // still connected can outlast the grace period and be killed, and a
+        // killed server keeps its place in JACK's machine-wide registry of
+        // eight for good.
         const auto serverName = jack != nullptr ? jack->name() : std::string();
-        jack.reset();
         host.reset();
+        jack.reset();
 
         if (! serverName.empty())
             e2e::JackServer::removeLeftoversOf (serverName);

@@ -80,6 +80,17 @@ namespace effect_state_bits
     {
         if (a.sampleRate != b.sampleRate)
             return "sampleRate";
+        if (a.oversampling != b.oversampling)
+            return "oversampling";
+        for (const auto* phases : { &a.wahPhases, &a.distPhases })
+        {
+            const auto& other = phases == &a.wahPhases ? b.wahPhases : b.distPhases;
+            if (phases->size() != other.size())
+                return "the number of four-pole copies";
+            for (size_t p = 0; p < phases->size(); ++p)
+                if (auto d = firstDifference (("copy " + std::to_string (p + 1)).c_str(), (*phases)[p], other[p]); ! d.empty())
+                    return (phases == &a.wahPhases ? "wah " : "distortion ") + d;
+        }
         if (a.delayWriteIndex != b.delayWriteIndex)
             return "delayWriteIndex: " + std::to_string (a.delayWriteIndex) + " vs " + std::to_string (b.delayWriteIndex);
 

@@ -109,8 +109,8 @@ TEST (EngineCore, SetParameterWritesTheIndexedMember)
         AudioMidiHandler engine;
         engine.setParameter (c.index, 0.123f);
         EXPECT_EQ ((engine.*c.member).load(), 0.123f) << "index " << c.index;
-        engine.setParameter (c.index, 1.5f);   // stored unchanged, even out of range
-        EXPECT_EQ ((engine.*c.member).load(), 1.5f) << "index " << c.index;
+        engine.setParameter (c.index, 1.5f);   // outside 0..1: clamped
+        EXPECT_EQ ((engine.*c.member).load(), 1.0f) << "index " << c.index;
     }
 
     struct SwitchCase { int index; std::atomic<int32_t> AudioMidiHandler::* member; };
@@ -120,9 +120,11 @@ TEST (EngineCore, SetParameterWritesTheIndexedMember)
         { 17, &AudioMidiHandler::mastOn },
     };
 
+    // On from 1, as truncating a value of 0..1 gives it, and stored as 0 or
+    // 1; values outside the range are clamped first.
     struct Truncation { float value; int32_t stored; };
     const Truncation truncations[] = {
-        { 0.0f, 0 }, { 0.5f, 0 }, { 0.99f, 0 }, { 1.0f, 1 }, { 1.7f, 1 }, { 2.5f, 2 }, { -0.5f, 0 }, { -1.5f, -1 },
+        { 0.0f, 0 }, { 0.5f, 0 }, { 0.99f, 0 }, { 1.0f, 1 }, { 1.7f, 1 }, { 2.5f, 1 }, { -0.5f, 0 }, { -1.5f, 0 },
     };
 
     for (const auto& s : switches)

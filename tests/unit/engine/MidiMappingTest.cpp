@@ -110,3 +110,18 @@ TEST (MidiMapping, EverythingElseIsIgnored)
         EXPECT_TRUE (Snapshot (engine) == before) << m.getDescription();
     }
 }
+
+TEST (MidiMapping, ADataByteWithItsTopBitSetCountsAsTheLargestValue)
+{
+    // Not valid MIDI, but a host passes on whatever bytes it was given; read
+    // as they are, 0xFF would be 2.008, a level past the top of its range.
+    for (const int dataByte : { 0x80, 0xC0, 0xFF })
+    {
+        AudioMidiHandler engine;
+        send (engine, juce::MidiMessage (0xB2, 5, dataByte));
+        EXPECT_EQ (engine.mast.load(), 1.0f) << "data byte " << dataByte;
+
+        send (engine, juce::MidiMessage (0xB2, 2, dataByte));
+        EXPECT_EQ (engine.delOn.load(), 1) << "data byte " << dataByte;
+    }
+}

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -44,6 +46,9 @@ namespace
         const int expected;
         std::atomic<int> arrived { 0 };
     };
+
+    constexpr float wildValues[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                                     -std::numeric_limits<float>::infinity(), 1.0e30f, -3.0f };
 
     bool isSwitchValue (int32_t v) { return v == 0 || v == 1; }
     bool isLevel (float v) { return v >= 0.0f && v <= 1.0f; }
@@ -101,8 +106,12 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
             const auto at = [i] (unsigned n) { return static_cast<int> (i % n); };
             engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1 + at (16), at (10),
                                                                                            static_cast<int> ((i % 128u) * 37u % 128u)));
-            // The panel writes too, as a dragged knob does.
-            engine.setParameter (at (18), static_cast<float> (at (101)) / 100.0f);
+            // The panel writes too, as a dragged knob does, and now and then
+            // a value no control gives, as a host's broken automation does:
+            // every member must still read as in range.
+            const float value = i % 13 == 0 ? wildValues[(i / 13) % std::size (wildValues)]
+                                            : static_cast<float> (at (101)) / 100.0f;
+            engine.setParameter (at (18), value);
             ++midiMessages;
         }
     });
@@ -146,4 +155,69 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
 
     std::printf ("stress: %ld ms, %ld audio blocks, %ld MIDI messages, %ld panel reads\n",
                  static_cast<long> (stressDuration().count()), audioBlocks, midiMessages, panelReads);
+}
+
+// The plugin's Quality: the factor changed on another thread (a host's) while
+// the audio thread runs blocks, every factor made ready beforehand. Each
+// change starts the chain afresh at the next block; the output stays sound
+// and the factor read back is always one of the four.
+TEST (RaceStress, TheOversamplingFactorChangesWhileAudioRuns)
+{
+    constexpr int announcedBlock = 256;
+    AudioMidiHandler engine;
+    engine.prepareEveryOversampling (true);
+    engine.prepare (48000.0, announcedBlock);
+    for (int index : { 2, 6, 9, 14 })
+        engine.setParameter (index, 1.0f);
+
+    StartLine start (2);
+    std::atomic<bool> running { true };
+    long audioBlocks = 0, changes = 0, nonFiniteOutputs = 0, badFactorReads = 0;
+
+    std::thread audio ([&]
+    {
+        std::mt19937 rng (11);
+        std::uniform_int_distribution<int> blockSize (0, 2 * announcedBlock);
+        const auto input = noise (2 * announcedBlock, 9, 1.0f);
+        std::vector<float> out (input.size());
+        const float* ins[] = { input.data() };
+        float* outs[] = { out.data() };
+
+        start.arriveAndWait();
+        const auto deadline = std::chrono::steady_clock::now() + stressDuration() / 2;
+
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            const int n = blockSize (rng);
+            engine.audioDeviceIOCallbackWithContext (ins, 1, outs, 1, n, {});
+            for (int j = 0; j < n; ++j)
+                nonFiniteOutputs += std::isfinite (out[(size_t) j]) ? 0 : 1;
+            ++audioBlocks;
+        }
+
+        running = false;
+    });
+
+    std::thread host ([&]
+    {
+        start.arriveAndWait();
+        for (unsigned i = 0; running.load(); ++i)
+        {
+            engine.setOversampling (1 << (i % 4));
+            const int asked = engine.getOversampling(), now = engine.getRunningOversampling();
+            badFactorReads += (asked == 1 || asked == 2 || asked == 4 || asked == 8) ? 0 : 1;
+            badFactorReads += (now == 1 || now == 2 || now == 4 || now == 8) ? 0 : 1;
+            ++changes;
+            std::this_thread::yield();
+        }
+    });
+
+    audio.join();
+    host.join();
+    engine.audioDeviceStopped();
+
+    EXPECT_GT (audioBlocks, 0);
+    EXPECT_GT (changes, 0);
+    EXPECT_EQ (nonFiniteOutputs, 0);
+    EXPECT_EQ (badFactorReads, 0);
 }

@@ -39,6 +39,8 @@ TEST (PluginRealTime, ProcessBlockAllocatesNothing)
 
         auto& wahFreq = plugintest::parameterAt (*processor, Table::positionForId ("wahFreq"));
         auto& delOn = plugintest::parameterAt (*processor, Table::positionForId ("delOn"));
+        auto& quality = processor->getQualityParameter();
+        int nextFactor = 0;
 
         allocations = 0;
         counting = true;
@@ -51,6 +53,9 @@ TEST (PluginRealTime, ProcessBlockAllocatesNothing)
             static_cast<juce::AudioProcessorParameter&> (delOn).setValue (value > 0.3f ? 1.0f : 0.0f);
             value += 0.2f;
 
+            // And the quality: the chain starts afresh at the next block.
+            static_cast<juce::AudioProcessorParameter&> (quality).setValue (quality.normalisedFor (8 >> (nextFactor++ % 4)));
+
             processor->processBlock (block, midi);
             processor->processBlock (block, none);
             processor->processBlockBypassed (block, midi);
@@ -59,7 +64,9 @@ TEST (PluginRealTime, ProcessBlockAllocatesNothing)
         counting = false;
 
         EXPECT_EQ (allocations.load(), 0) << (wrapper == juce::AudioProcessor::wrapperType_LV2 ? "LV2" : "VST3");
-        // The MIDI did arrive.
+        // The MIDI did arrive, and the quality reached the engine (which
+        // takes it up with the next block that has samples).
         EXPECT_EQ (processor->getEngine().delOn.load(), 1);
+        EXPECT_EQ (processor->getEngine().getOversampling(), 1);
     }
 }

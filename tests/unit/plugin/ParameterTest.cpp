@@ -39,8 +39,10 @@ protected:
 
 TEST_F (PluginParameters, IdentifiersAreTheRenderersNamesWithTheSameEngineIndices)
 {
+    // The renderer's parameters, then the Quality (see QualityTest).
     const auto& params = processor->getParameters();
-    ASSERT_EQ (params.size(), static_cast<int> (ParameterTable::entries().size()));
+    ASSERT_EQ (params.size(), static_cast<int> (ParameterTable::entries().size()) + 1);
+    EXPECT_EQ (params.getLast(), &processor->getQualityParameter());
 
     for (const auto& entry : ParameterTable::entries())
     {

@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <limits>
+#include <map>
+#include <string>
 
 using namespace plugintest;
 
@@ -48,6 +49,27 @@ namespace
         if (xml != nullptr)
             juce::AudioProcessor::copyXmlToBinary (*xml, block);
         return block;
+    }
+
+    // A document wrapped as the framework wraps one (magic number, length,
+    // text, a terminating zero), without parsing it first.
+    juce::MemoryBlock wrapped (const std::string& text)
+    {
+        juce::MemoryOutputStream out;
+        out.writeInt (0x21324356);
+        out.writeInt (static_cast<int> (text.size()));
+        out.write (text.data(), text.size());
+        out.writeByte (0);
+        return out.getMemoryBlock();
+    }
+
+    std::string repeated (const std::string& text, int times)
+    {
+        std::string result;
+        result.reserve (text.size() * static_cast<size_t> (times));
+        for (int i = 0; i < times; ++i)
+            result += text;
+        return result;
     }
 
     // Odd values: not round in decimal, tiny, on the range's ends.
@@ -153,6 +175,25 @@ TEST (PluginStateRestore, DamagedOrForeignStatesLeaveTheValuesAlone)
     for (size_t length : { size_t { 1 }, size_t { 7 }, size_t { 9 }, good.getSize() / 2, good.getSize() - 2, afterTenthParameter })
         cases.push_back ({ "truncated", juce::MemoryBlock (good.getData(), length) });
 
+    // Documents that would overwhelm the framework's XML parser, which
+    // recurses once per nesting level and expands the entities a document
+    // type declares, and documents beyond what a state can need; each
+    // holds a value the reader would otherwise take.
+    const std::string open = "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"0.125\"/>";
+    const std::string close = "</VelthornState>";
+    cases.push_back ({ "nested 200,000 deep", wrapped (open + repeated ("<a>", 200000) + repeated ("</a>", 200000) + close) });
+    cases.push_back ({ "nested 100,000 deep, within the size a state may have",
+                       wrapped (open + repeated ("<a>", 100000) + repeated ("</a>", 100000) + close) });
+    // 0xC0 0xBC is a '<' in an overlong UTF-8 form, which the framework's
+    // decoder reads as a plain '<'.
+    cases.push_back ({ "nested 100,000 deep in overlong UTF-8",
+                       wrapped (open + repeated ("\xC0\xBC" "a>", 100000) + repeated ("\xC0\xBC/a>", 100000) + close) });
+    cases.push_back ({ "an entity that expands into itself",
+                       wrapped ("<!DOCTYPE VelthornState [<!ENTITY a \"&xa;\">]>"
+                                "<VelthornState version=\"1\"><parameter id=\"mast\" value=\"&a;\"/></VelthornState>") });
+    cases.push_back ({ "two megabytes", wrapped (open + "<padding text=\"" + std::string (2 << 20, 'x') + "\"/>" + close) });
+    cases.push_back ({ "a hundred thousand elements", wrapped (open + repeated ("<a/>", 100000) + close) });
+
     // Only the terminating zero lost: the document is whole and is read.
     {
         auto processor = makeProcessor (2, 2, 48000.0, 64);
@@ -218,6 +259,17 @@ TEST (PluginStateRestore, ReadableStatesAreCompletedClampedAndFiltered)
           "<parameter id=\"ampMid\" value=\"1e999\"/><parameter id=\"ampLo\" value=\"\"/><parameter id=\"delTme\"/>"
           "<parameter id=\"wahRes\" value=\"0.5x\"/><parameter value=\"0.1\"/></VelthornState>",
           {} },
+        { "a newer version with many elements this one does not know",
+          "<VelthornState version=\"9\">"
+          "<preset name=\"a\"><b><c><d><e><f><g><h/></g></f></e></d></c></b></preset>"
+          "<parameter id=\"delAm\" value=\"0.25\"/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/><x/>"
+          "<!-- a comment --><parameter id=\"ampLo\" value=\"0.75\"/></VelthornState>",
+          { { "delAm", 0.25f }, { "ampLo", 0.75f } } },
         { "the same id twice: the last one counts",
           "<VelthornState version=\"1\"><parameter id=\"distFreq\" value=\"0.1\"/><parameter id=\"distFreq\" value=\"0.2\"/></VelthornState>",
           { { "distFreq", 0.2f } } },
@@ -239,4 +291,109 @@ TEST (PluginStateRestore, ReadableStatesAreCompletedClampedAndFiltered)
         EXPECT_EQ (parameterValues (*processor), expected) << c.name;
         EXPECT_EQ (engineValues (*processor), expected) << c.name;
     }
+}
+
+namespace
+{
+    void setQuality (VelthornProcessor& processor, int factor)
+    {
+        auto& quality = processor.getQualityParameter();
+        quality.setValueNotifyingHost (quality.normalisedFor (factor));
+    }
+}
+
+// A project saved at 4x opens at 4x: the parameter, the latency the host is
+// told at once, and the sound.
+TEST (PluginStateQuality, AProjectSavedAtAFactorOpensAtIt)
+{
+    for (const int factor : { 1, 2, 4, 8 })
+    {
+        auto source = makeProcessor (2, 2, 48000.0, 256);
+        setAwkwardValues (*source, 3);
+        setQuality (*source, factor);
+
+        juce::MemoryBlock state;
+        source->getStateInformation (state);
+
+        auto restored = makeProcessor (2, 2, 48000.0, 256);
+        setQuality (*restored, factor == 8 ? 2 : 8);
+        restored->setStateInformation (state.getData(), static_cast<int> (state.getSize()));
+
+        EXPECT_EQ (restored->getQualityParameter().getFactor(), factor);
+        EXPECT_EQ (restored->getLatencySamples(), AudioMidiHandler::latencyForOversampling (factor));
+        EXPECT_EQ (parameterValues (*restored), parameterValues (*source));
+
+        // A fresh instance given the same values directly sounds the same.
+        auto direct = makeProcessor (2, 2, 48000.0, 256);
+        for (int position = 0; position < Table::numParameters; ++position)
+            setFromHost (*direct, position, source->getHostParameters().engineValue (position));
+        setQuality (*direct, factor);
+
+        const auto input = makeInput (2, 4000, 9);
+        const auto expected = run (*direct, input, 2, { 256 });
+        const auto got = run (*restored, input, 2, { 256 });
+        EXPECT_TRUE (bitIdentical (expected[0], got[0])) << factor;
+    }
+}
+
+// A project from before the quality existed, or one whose quality is
+// damaged, opens at 1x; one that is not a Velthorn state changes nothing.
+TEST (PluginStateQuality, AStateWithoutAUsableQualityOpensAt1x)
+{
+    struct Case
+    {
+        const char* name;
+        const char* qualityElement;   // inserted into a readable state
+        int expected;
+    };
+
+    const Case cases[] {
+        { "none: an older project", "", 1 },
+        { "8", "<parameter id=\"quality\" value=\"8\"/>", 8 },
+        { "2.0", "<parameter id=\"quality\" value=\"2.0\"/>", 2 },
+        { "3", "<parameter id=\"quality\" value=\"3\"/>", 1 },
+        { "16", "<parameter id=\"quality\" value=\"16\"/>", 1 },
+        { "loud", "<parameter id=\"quality\" value=\"loud\"/>", 1 },
+        { "nan", "<parameter id=\"quality\" value=\"nan\"/>", 1 },
+        { "no value", "<parameter id=\"quality\"/>", 1 },
+    };
+
+    for (const auto& c : cases)
+    {
+        auto processor = makeProcessor (2, 2, 48000.0, 64);
+        setQuality (*processor, 4);
+
+        const auto state = stateFrom (juce::String ("<VelthornState version=\"1\"><parameter id=\"mast\" value=\"0.25\"/>")
+                                      + c.qualityElement + "</VelthornState>");
+        processor->setStateInformation (state.getData(), static_cast<int> (state.getSize()));
+
+        EXPECT_EQ (processor->getQualityParameter().getFactor(), c.expected) << c.name;
+        EXPECT_EQ (processor->getHostParameters().engineValue (Table::positionForId ("mast")), 0.25f) << c.name;
+        EXPECT_EQ (processor->getLatencySamples(), AudioMidiHandler::latencyForOversampling (c.expected)) << c.name;
+    }
+
+    auto processor = makeProcessor (2, 2, 48000.0, 64);
+    setQuality (*processor, 4);
+    const auto foreign = stateFrom ("<SomethingElse><parameter id=\"quality\" value=\"8\"/></SomethingElse>");
+    processor->setStateInformation (foreign.getData(), static_cast<int> (foreign.getSize()));
+    EXPECT_EQ (processor->getQualityParameter().getFactor(), 4);
+}
+
+// The quality is one more parameter element, which a reader that does not
+// know it passes over: the 17 values read as before.
+TEST (PluginStateQuality, TheValuesReadTheSameWithTheQualityInTheState)
+{
+    PluginState::Values values {};
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = Table::entries()[i].isSwitch() ? static_cast<float> (i % 2) : 0.01f * static_cast<float> (i);
+
+    const auto withQuality = PluginState::write (values, 8);
+    const auto read = PluginState::read (withQuality.getData(), static_cast<int> (withQuality.getSize()), {});
+    ASSERT_TRUE (read.has_value());
+    EXPECT_EQ (*read, values);
+    EXPECT_EQ (PluginState::readOversampling (withQuality.getData(), static_cast<int> (withQuality.getSize())), 8);
+
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (withQuality.getData(), static_cast<int> (withQuality.getSize()));
+    ASSERT_NE (xml, nullptr);
+    EXPECT_NE (xml->toString().indexOf ("<parameter id=\"quality\" value=\"8\"/>"), -1) << xml->toString();
 }

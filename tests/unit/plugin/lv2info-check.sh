@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # lv2info, pointed at the bundle in the build tree, must find the plugin by
 # its URI and list its audio and control ports; its Turtle dump (-p: what
-# lilv read from the bundle) must name the 17 parameters as writable and the
-# control input as taking MIDI. lv2info's text leaves both of those out.
+# lilv read from the bundle) must name the 18 parameters (the renderer's 17
+# and the Quality) as writable and the control input as taking MIDI.
+# lv2info's text leaves both of those out.
 set -euo pipefail
 
 bundle=$1
@@ -38,7 +39,7 @@ fi
 writable=$(awk '/patch#writable>/ { on = 1 } on { print } on && /[;.][[:space:]]*$/ { exit }' "$dump" \
            | grep -oE "<$uri:[A-Za-z]+>" | sed -E "s|<$uri:([A-Za-z]+)>|\\1|" | sort | tr '\n' ' ')
 expected=$(printf '%s\n' delTme delAm delOn wahFreq wahRes wahGain wahOn distGain distFreq distOn \
-                          ampDrv ampLo ampMid ampHi ampOn mast mastOn | sort | tr '\n' ' ')
+                          ampDrv ampLo ampMid ampHi ampOn mast mastOn quality | sort | tr '\n' ' ')
 if [ "$writable" != "$expected" ]; then
     echo "writable parameters: $writable"
     echo "expected:            $expected"

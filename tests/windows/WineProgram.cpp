@@ -1,4 +1,4 @@
-#include "WindowsRenderer.h"
+#include "WineProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@ namespace wintest
     namespace
     {
         // Our own environment, with what wine needs for a console program
-        // and nothing that would lead it to a display.
-        std::vector<std::string> wineEnvironment()
+        // and nothing that would lead it to a display, then `extra`.
+        std::vector<std::string> wineEnvironment (const std::vector<std::string>& extra)
         {
             std::vector<std::string> variables;
 
@@ -37,6 +37,7 @@ namespace wintest
             variables.push_back ("WINEDEBUG=-all");
             // No offer to download Mono or Gecko, should the prefix be updated.
             variables.push_back ("WINEDLLOVERRIDES=mscoree,mshtml=");
+            variables.insert (variables.end(), extra.begin(), extra.end());
             return variables;
         }
 
@@ -51,14 +52,15 @@ namespace wintest
             return pointers;
         }
 
-        // Forks and runs velthorn-render.exe under wine with its streams
-        // on the given descriptors; returns the child's process id, which
-        // is the Windows program's own (wine's loader becomes it).
-        int start (const std::vector<std::string>& arguments, const std::string& workingDirectory, int outFd, int errFd)
+        // Forks and runs `program` under wine with its streams on the
+        // given descriptors; returns the child's process id, which is the
+        // Windows program's own (wine's loader becomes it).
+        int start (const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& workingDirectory, const std::vector<std::string>& extraEnvironment, int outFd, int errFd)
         {
-            std::vector<std::string> argv { VELTHORN_WINE, VELTHORN_WINDOWS_RENDER_BINARY };
+            std::vector<std::string> argv { VELTHORN_WINE, program };
             argv.insert (argv.end(), arguments.begin(), arguments.end());
-            auto environment = wineEnvironment();
+            auto environment = wineEnvironment (extraEnvironment);
             auto argPointers = pointersTo (argv);
             auto envPointers = pointersTo (environment);
 
@@ -175,7 +177,8 @@ namespace wintest
         return own.path;
     }
 
-    rendertest::RunResult runWindowsRenderer (const std::vector<std::string>& arguments, const std::string& workingDirectory)
+    rendertest::RunResult runUnderWine (const std::string& program, const std::vector<std::string>& arguments,
+                                        const std::string& workingDirectory, const std::vector<std::string>& environment)
     {
         // Both streams go to unlinked temporary files: pipes could fill up
         // while this side waits for the process.
@@ -187,7 +190,7 @@ namespace wintest
         ::unlink (errName);
 
         rendertest::RunResult result;
-        collect (start (arguments, workingDirectory, outFd, errFd), result);
+        collect (start (program, arguments, workingDirectory, environment, outFd, errFd), result);
 
         ::lseek (outFd, 0, SEEK_SET);
         ::lseek (errFd, 0, SEEK_SET);
@@ -198,8 +201,13 @@ namespace wintest
         return result;
     }
 
-    RunningWindowsRenderer::RunningWindowsRenderer (const std::vector<std::string>& arguments,
-                                                    const std::string& workingDirectory)
+    rendertest::RunResult runWindowsRenderer (const std::vector<std::string>& arguments, const std::string& workingDirectory)
+    {
+        return runUnderWine (VELTHORN_WINDOWS_RENDER_BINARY, arguments, workingDirectory);
+    }
+
+    RunningUnderWine::RunningUnderWine (const std::string& program, const std::vector<std::string>& arguments,
+                                        const std::string& workingDirectory, const std::vector<std::string>& environment)
     {
         int pipeFds[2] = { -1, -1 };
 
@@ -208,12 +216,12 @@ namespace wintest
 
         // The child's copy of the write end is made by dup2, which clears
         // close-on-exec; every other copy closes.
-        pid = start (arguments, workingDirectory, -1, pipeFds[1]);
+        pid = start (program, arguments, workingDirectory, environment, -1, pipeFds[1]);
         ::close (pipeFds[1]);
         errFd = pipeFds[0];
     }
 
-    RunningWindowsRenderer::~RunningWindowsRenderer()
+    RunningUnderWine::~RunningUnderWine()
     {
         if (pid > 0)
         {
@@ -226,7 +234,7 @@ namespace wintest
             ::close (errFd);
     }
 
-    bool RunningWindowsRenderer::waitForStderr (const std::string& text)
+    bool RunningUnderWine::waitForStderr (const std::string& text)
     {
         char buffer[256];
 
@@ -246,13 +254,13 @@ namespace wintest
         return true;
     }
 
-    void RunningWindowsRenderer::pressControlC()
+    void RunningUnderWine::pressControlC()
     {
         ASSERT_GT (pid, 0);
         ::kill (pid, SIGINT);
     }
 
-    rendertest::RunResult RunningWindowsRenderer::wait()
+    rendertest::RunResult RunningUnderWine::wait()
     {
         rendertest::RunResult result;
 

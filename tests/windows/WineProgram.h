@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-// velthorn-render.exe, the Windows build of the renderer, run under wine the
-// way a Windows console would run it: no display, its own wine prefix (one
-// for the whole test run, see winePrefix()), standard input from nowhere.
+// A Windows program of the Windows build run under wine the way a Windows
+// console would run it: its own wine prefix (one for the whole test run, see
+// winePrefix()), standard input from nowhere, and no display unless one is
+// given in `environment` ("DISPLAY=:5").
 namespace wintest
 {
     // The status wine reports for a process ended the way the system ends
@@ -20,17 +21,23 @@ namespace wintest
     // removed when it exits.
     std::string winePrefix();
 
-    // Runs velthorn-render.exe with `arguments` in `workingDirectory` and
-    // waits for it.
+    // Runs the Windows program `program` with `arguments` in
+    // `workingDirectory` and waits for it.
+    rendertest::RunResult runUnderWine (const std::string& program, const std::vector<std::string>& arguments,
+                                        const std::string& workingDirectory,
+                                        const std::vector<std::string>& environment = {});
+
+    // velthorn-render.exe, the Windows build of the renderer.
     rendertest::RunResult runWindowsRenderer (const std::vector<std::string>& arguments,
                                               const std::string& workingDirectory);
 
-    // A velthorn-render.exe that is still running, with its stderr on a pipe.
-    class RunningWindowsRenderer final
+    // A Windows program that is still running, with its stderr on a pipe.
+    class RunningUnderWine final
     {
     public:
-        RunningWindowsRenderer (const std::vector<std::string>& arguments, const std::string& workingDirectory);
-        ~RunningWindowsRenderer();
+        RunningUnderWine (const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& workingDirectory, const std::vector<std::string>& environment = {});
+        ~RunningUnderWine();
 
         // Blocks until `text` has appeared on stderr (true) or stderr closed.
         bool waitForStderr (const std::string& text);

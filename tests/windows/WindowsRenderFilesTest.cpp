@@ -1,11 +1,11 @@
 // velthorn-render.exe under wine refuses what the Linux velthorn-render
 // refuses, with the same message and status, and leaves the folder as it
 // was: no output, no temporary file, an existing output untouched. Where it
-// succeeds it replaces an existing output whole, takes backslashes, and a
-// console Ctrl+C leaves nothing behind.
+// succeeds it replaces an existing output whole, takes backslashes, drives
+// and names beyond ASCII, and a console Ctrl+C leaves nothing behind.
 
 #include "RenderFixture.h"
-#include "WindowsRenderer.h"
+#include "WineProgram.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,8 +48,8 @@ namespace
         return names;
     }
 
-    // The folder every failing run starts from.
-    class WindowsRenderFailure : public RenderFixture
+    // The folder every run starts from.
+    class WindowsRenderFiles : public RenderFixture
     {
     protected:
         void SetUp() override
@@ -174,12 +174,12 @@ namespace
         *os << c.label;
     }
 
-    class WindowsRenderFailureTable : public WindowsRenderFailure,
+    class WindowsRenderRefusal : public WindowsRenderFiles,
                                       public ::testing::WithParamInterface<FailureCase>
     {
     };
 
-    TEST_P (WindowsRenderFailureTable, SaysWhatLinuxSaysAndLeavesEverythingAsItWas)
+    TEST_P (WindowsRenderRefusal, SaysWhatLinuxSaysAndLeavesEverythingAsItWas)
     {
         const auto linuxArguments = expand (GetParam().arguments);
         const auto windowsArguments = GetParam().windowsArguments.empty() ? linuxArguments
@@ -188,7 +188,7 @@ namespace
     }
 
     INSTANTIATE_TEST_SUITE_P (
-        CommandLine, WindowsRenderFailureTable,
+        CommandLine, WindowsRenderRefusal,
         ::testing::Values (
             FailureCase { "no_arguments", {}, {} },
             FailureCase { "no_output", { "in.wav" }, {} },
@@ -201,7 +201,7 @@ namespace
         [] (const ::testing::TestParamInfo<FailureCase>& info) { return info.param.label; });
 
     INSTANTIATE_TEST_SUITE_P (
-        RefusedInputs, WindowsRenderFailureTable,
+        RefusedInputs, WindowsRenderRefusal,
         ::testing::Values (
             FailureCase { "missing_input", { "nothing.wav", "new.wav" }, {} },
             FailureCase { "input_is_a_folder", { "folder.wav", "new.wav" }, {} },
@@ -222,7 +222,7 @@ namespace
     // either slash, and from the root of the current drive or with the
     // drive named.
     INSTANTIATE_TEST_SUITE_P (
-        OutputIsTheInput, WindowsRenderFailureTable,
+        OutputIsTheInput, WindowsRenderRefusal,
         ::testing::Values (
             FailureCase { "same_name", { "in.wav", "in.wav" }, {} },
             FailureCase { "dot_slash", { "in.wav", "./in.wav" }, { "in.wav", ".\\in.wav" } },
@@ -239,7 +239,7 @@ namespace
         [] (const ::testing::TestParamInfo<FailureCase>& info) { return info.param.label; });
 
     INSTANTIATE_TEST_SUITE_P (
-        Outputs, WindowsRenderFailureTable,
+        Outputs, WindowsRenderRefusal,
         ::testing::Values (
             FailureCase { "output_is_a_folder", { "in.wav", "folder.wav" }, {} },
             FailureCase { "output_folder_missing", { "in.wav", "missing/new.wav" }, { "in.wav", "missing\\new.wav" } },
@@ -249,7 +249,7 @@ namespace
 
     // The backslashes in the cases above are turned into slashes where a
     // message names a file, so it is worth knowing they reach the program.
-    TEST_F (WindowsRenderFailure, BackslashesReachTheProgramAsTyped)
+    TEST_F (WindowsRenderFiles, BackslashesReachTheProgramAsTyped)
     {
         const auto result = wintest::runWindowsRenderer ({ "in.wav", "missing\\new.wav" }, dir.root());
         EXPECT_EQ (withoutCarriageReturns (result.err),
@@ -258,7 +258,7 @@ namespace
 
     // Windows names ignore letter case: another spelling of the input there,
     // a new file on Linux.
-    TEST_F (WindowsRenderFailure, OnWindowsTheInputInCapitalsIsTheInput)
+    TEST_F (WindowsRenderFiles, OnWindowsTheInputInCapitalsIsTheInput)
     {
         const auto result = wintest::runWindowsRenderer ({ "in.wav", "IN.WAV" }, dir.root());
 
@@ -271,7 +271,7 @@ namespace
     // A path through a file: Linux's own answer is "not a directory";
     // Windows has none and says the path is not found, so the check of the
     // output's folder is what names the fault. Refused all the same.
-    TEST_F (WindowsRenderFailure, AnOutputUnderAFileIsRefusedInWindowsWords)
+    TEST_F (WindowsRenderFiles, AnOutputUnderAFileIsRefusedInWindowsWords)
     {
         const auto onLinux = run ({ "in.wav", "notes.txt/new.wav" });
         EXPECT_EQ (onLinux.err, "velthorn-render: cannot write output 'notes.txt/new.wav': Not a directory\n");
@@ -324,7 +324,7 @@ namespace
         std::string problem;
     };
 
-    TEST_F (WindowsRenderFailure, AReadOnlyFolderGetsNoOutputAndNoTemporaryFile)
+    TEST_F (WindowsRenderFiles, AReadOnlyFolderGetsNoOutputAndNoTemporaryFile)
     {
         const ReadOnlyFolder folder (dir.path ("locked"));
 
@@ -349,7 +349,7 @@ namespace
         EXPECT_EQ (entriesOf (folder.path), std::vector<std::string> {});
     }
 
-    TEST_F (WindowsRenderFailure, AnExistingOutputIsReplacedWholeAndOnlyWhenDone)
+    TEST_F (WindowsRenderFiles, AnExistingOutputIsReplacedWholeAndOnlyWhenDone)
     {
         // Twice: a long render replacing an old file, then a short one
         // replacing the long one (a file written over in place would keep
@@ -378,7 +378,7 @@ namespace
         }
     }
 
-    TEST_F (WindowsRenderFailure, BackslashPathsRenderWhatSlashesRenderOnLinux)
+    TEST_F (WindowsRenderFiles, BackslashPathsRenderWhatSlashesRenderOnLinux)
     {
         ASSERT_EQ (::mkdir (dir.path ("takes").c_str(), 0755), 0);
         ASSERT_EQ (::mkdir (dir.path ("renders").c_str(), 0755), 0);
@@ -405,14 +405,102 @@ namespace
                    (std::vector<std::string> { "linux.wav", "windows.wav" }));
     }
 
-    TEST_F (WindowsRenderFailure, ControlCRemovesTheTemporaryFile)
+    // Every way Windows spells a place for the output: the file lands there
+    // (its temporary file beside it, then gone), the same as on Linux.
+    struct Spelling
+    {
+        std::string label;
+        std::string output;   // `{windir}`: this test's folder with backslashes
+    };
+
+    void PrintTo (const Spelling& c, std::ostream* os)
+    {
+        *os << c.label;
+    }
+
+    class WindowsOutputSpelling : public WindowsRenderFiles,
+                                  public ::testing::WithParamInterface<Spelling>
+    {
+    };
+
+    TEST_P (WindowsOutputSpelling, RendersWhatLinuxRenders)
+    {
+        ASSERT_EQ (::mkdir (dir.path ("renders").c_str(), 0755), 0);
+        const auto where = expand ({ GetParam().output }).front();
+        const auto landsInRenders = where.find ("renders") != std::string::npos;
+
+        const auto onLinux = run ({ "in.wav", "linux.wav", "--set", "delOn=1" });
+        const auto onWindows = wintest::runWindowsRenderer ({ "in.wav", where, "--set", "delOn=1" }, dir.root());
+
+        ASSERT_EQ (onLinux.exitCode, 0) << onLinux.err;
+        ASSERT_EQ (onWindows.exitCode, 0) << where << ": " << onWindows.err;
+
+        const auto output = landsInRenders ? dir.path ("renders/windows.wav") : dir.path ("windows.wav");
+        EXPECT_EQ (rendertest::readBytes (output), rendertest::readBytes (dir.path ("linux.wav"))) << where;
+
+        auto expectedEntries = entriesBefore;
+        expectedEntries.insert (expectedEntries.end(), { "linux.wav", "renders" });
+
+        if (! landsInRenders)
+            expectedEntries.push_back ("windows.wav");
+
+        std::sort (expectedEntries.begin(), expectedEntries.end());
+        EXPECT_EQ (dir.entries(), expectedEntries) << where;
+
+        const auto inRenders = landsInRenders ? std::vector<std::string> { "windows.wav" } : std::vector<std::string> {};
+        EXPECT_EQ (entriesOf (dir.path ("renders")), inRenders) << where;
+    }
+
+    INSTANTIATE_TEST_SUITE_P (
+        Places, WindowsOutputSpelling,
+        ::testing::Values (Spelling { "backslash", "renders\\windows.wav" },
+                           Spelling { "slash", "renders/windows.wav" },
+                           Spelling { "dot_backslash", ".\\renders\\windows.wav" },
+                           Spelling { "there_and_back", "renders\\..\\renders\\windows.wav" },
+                           Spelling { "from_the_root", "{windir}\\renders\\windows.wav" },
+                           Spelling { "with_the_drive", "Z:{windir}\\renders\\windows.wav" },
+                           Spelling { "drive_relative", "Z:windows.wav" },
+                           Spelling { "drive_relative_folder", "z:renders\\windows.wav" }),
+        [] (const ::testing::TestParamInfo<Spelling>& info) { return info.param.label; });
+
+    // Names beyond ASCII, in the UTF-8 a Linux shell passes and the
+    // program's Windows code page is set to.
+    TEST_F (WindowsRenderFiles, NamesBeyondAsciiWorkAsOnLinux)
+    {
+        writeInput ("\u00dcbung \u2013 take.wav", makeSignal (2, 22050, 44100.0, 0.3f, 9));
+        rendertest::writeMidiFile (dir.path ("Lied \u00f6.mid"), [] {
+            juce::MidiMessageSequence track;
+            track.addEvent (juce::MidiMessage::controllerEvent (1, 0, 127), 200.0);
+            juce::MidiFile song;
+            song.setTicksPerQuarterNote (480);
+            song.addTrack (track);
+            return song;
+        }());
+
+        const auto onLinux = run ({ "\u00dcbung \u2013 take.wav", "gerendert \u00e4 linux.wav", "--midi", "Lied \u00f6.mid" });
+        const auto onWindows = wintest::runWindowsRenderer (
+            { "\u00dcbung \u2013 take.wav", "gerendert \u00e4 windows.wav", "--midi", "Lied \u00f6.mid" }, dir.root());
+
+        ASSERT_EQ (onLinux.exitCode, 0) << onLinux.err;
+        ASSERT_EQ (onWindows.exitCode, 0) << onWindows.err;
+        EXPECT_EQ (rendertest::readBytes (dir.path ("gerendert \u00e4 windows.wav")),
+                   rendertest::readBytes (dir.path ("gerendert \u00e4 linux.wav")));
+
+        entriesBefore = dir.entries();
+        expectSameFailure ({ "fehlt \u00e4.wav", "neu.wav" }, { "fehlt \u00e4.wav", "neu.wav" });
+        expectSameFailure ({ "\u00dcbung \u2013 take.wav", "./\u00dcbung \u2013 take.wav" },
+                           { "\u00dcbung \u2013 take.wav", ".\\\u00dcbung \u2013 take.wav" });
+    }
+
+    TEST_F (WindowsRenderFiles, ControlCRemovesTheTemporaryFile)
     {
         // Again and again: where in the render the Ctrl+C lands varies.
         for (int attempt = 0; attempt < 3; ++attempt)
         {
             // An hour of tail one sample per callback: far longer than the test.
-            wintest::RunningWindowsRenderer renderer ({ "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
-                                                      dir.root());
+            wintest::RunningUnderWine renderer (VELTHORN_WINDOWS_RENDER_BINARY,
+                                                { "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
+                                                dir.root());
 
             // The bar is first drawn once the temporary file exists.
             ASSERT_TRUE (renderer.waitForStderr ("%")) << "attempt " << attempt;
