@@ -104,10 +104,11 @@ package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
 # The Windows programs, cross-built with MinGW-w64 (cmake/mingw-w64-x86_64.cmake),
-# statically linked and stripped, in $(WINDOWS_BUILD_DIR)/bin: so far
-# velthorn-render.exe. Velthorn.exe, Velthorn.vst3, the installer and the zip
-# are to join it here (see cmake/WindowsBuild.cmake). `make test` builds the
-# same in $(BUILD_DIR)/windows and tests it under wine.
+# statically linked and stripped, in $(WINDOWS_BUILD_DIR): Velthorn.exe and
+# velthorn-render.exe in bin/, Velthorn.vst3, the installer
+# Velthorn-<version>-win64-setup.exe and a zip of the same files (see
+# cmake/WindowsBuild.cmake). `make test` builds the same in
+# $(BUILD_DIR)/windows and tests it under wine.
 WINDOWS_BUILD_DIR ?= build-windows
 windows: deps
 	@cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release \

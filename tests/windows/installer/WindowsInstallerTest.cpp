@@ -178,6 +178,11 @@ namespace
         EXPECT_TRUE (version.succeeded()) << version.describe();
         EXPECT_EQ (withoutCarriageReturns (version.standardOutput).rfind (std::string ("velthorn-render ") + VELTHORN_PROJECT_VERSION + "\n", 0), 0u)
             << version.describe();
+
+        // The runs above had no display, and wine gives every program of a
+        // session the display of the session's first one: the app starts a
+        // session of its own, as a user's click in the Start menu would.
+        ASSERT_TRUE (prefix.waitUntilAllProgramsEnded());
         {
             e2e::XvfbServer display (work.path() / "logs");
             // An ALSA without devices: the app starts without sound.
