@@ -109,10 +109,13 @@ package: build
 # Velthorn-<version>-win64-setup.exe and a zip of the same files (see
 # cmake/WindowsBuild.cmake). `make test` builds the same in
 # $(BUILD_DIR)/windows and tests it under wine.
+# WINDOWS_CMAKE_FLAGS=-DVELTHORN_ASIO_SDK=<folder> adds ASIO (see
+# cmake/WindowsAudioDevices.cmake).
 WINDOWS_BUILD_DIR ?= build-windows
+WINDOWS_CMAKE_FLAGS ?=
 windows: deps
 	@cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(WINDOWS_CMAKE_FLAGS) >/dev/null
 	@cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 
 clean:

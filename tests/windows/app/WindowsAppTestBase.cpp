@@ -1,8 +1,8 @@
 #include "WindowsAppTestBase.h"
 
 #include "E2ePaths.h"
+#include "FailureReport.h"
 
-#include <iostream>
 #include <stdexcept>
 
 namespace windowstest
@@ -33,21 +33,10 @@ namespace windowstest
         if (! HasFailure())
             return;
 
-        std::cerr << "==== output of the processes this test started\n";
-
-        if (app != nullptr)
-            std::cerr << app->process().report();
-        if (jack != nullptr)
-            std::cerr << jack->process().report();
-        if (xvfb != nullptr)
-            std::cerr << xvfb->process().report();
-
-        std::error_code ignored;
-        const auto kept = artefact ("logs");
-        std::filesystem::copy (logDirectory(), kept,
-                               std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
-                               ignored);
-        std::cerr << "==== logs kept in " << kept.string() << "\n";
+        e2e::reportFailedTest ({ app != nullptr ? &app->process() : nullptr,
+                                  jack != nullptr ? &jack->process() : nullptr,
+                                  xvfb != nullptr ? &xvfb->process() : nullptr },
+                                logDirectory(), artefact ("logs"));
     }
 
     e2e::XvfbServer& WindowsAppTestBase::startXvfb()
