@@ -22,7 +22,7 @@ namespace
     juce::PropertiesFile& userSettings()
     {
         // Opened and read on first use.
-        return *SettingsStore::getInstance()->properties.getUserSettings();
+        return SettingsStore::getInstance()->userSettings();
     }
 
     // Whether the settings file is there but its bytes could not be read (no

@@ -2,6 +2,7 @@
 
 #include "CommandLineOptions.h"
 #include "DisplayCheck.h"
+#include "SettingsFileCheck.h"
 #include "SettingsStore.h"
 #include "VelthornVersion.h"
 
@@ -36,6 +37,18 @@ void VelthornApplication::initialise (const juce::String&)
     options.folderName = "";
     options.osxLibrarySubFolder = "Preferences";
     SettingsStore::getInstance()->properties.setStorageParameters (options);
+
+    // A damaged file the framework's parser cannot read safely: the app
+    // starts on the default devices instead, and the file stays as it is
+    // for whoever wants to see what happened to it.
+    const auto settingsFile = options.getDefaultFile();
+    if (const auto problem = SettingsFileCheck::problem (settingsFile); ! problem.empty())
+    {
+        std::fprintf (stderr, "Velthorn: not reading the settings file %s: %s. The default audio devices are used "
+                              "and the file is kept as it is; remove it to have the device choice saved again.\n",
+                      settingsFile.getFullPathName().toRawUTF8(), problem.c_str());
+        SettingsStore::getInstance()->leaveFileAlone();
+    }
 
     // The process entry has already refused a command line it does not take.
     std::vector<std::string> arguments;

@@ -275,6 +275,86 @@ namespace
         EXPECT_EQ (after, saved) << "the settings file the app could not read was overwritten";
     }
 
+    // Settings files damaged so that the framework's parser, which recurses
+    // once per nested element, would overflow its stack or expand entities
+    // into themselves. Each crashed the app at every start, before its window
+    // showed. Now the app says why on standard error, starts on the default
+    // devices, and keeps the file as it is, also when Audio Settings closes
+    // and at exit.
+    struct DamagedSettings
+    {
+        const char* name;
+        std::string content;
+        const char* reason;   // what the message says of the file
+    };
+
+    void PrintTo (const DamagedSettings& c, std::ostream* out)
+    {
+        *out << c.name;
+    }
+
+    std::string repeated (const std::string& text, int times)
+    {
+        std::string all;
+        for (int i = 0; i < times; ++i)
+            all += text;
+        return all;
+    }
+
+    const std::string settingsHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n\n<PROPERTIES>\n";
+
+    class DamagedSettingsTest : public FileMenuTest,
+                                public ::testing::WithParamInterface<DamagedSettings>
+    {
+    };
+
+    TEST_P (DamagedSettingsTest, IsSaidKeptAsItIsAndTheAppStartsOnTheDefaultDevices)
+    {
+        const auto& saved = GetParam().content;
+        writeSettingsFile (saved);
+        const auto file = e2e::VelthornApp::settingsFileIn (home());
+
+        const auto window = launchAppOnJack();
+        auto& app = launchedApp();
+        const auto said = app.process().standardError();
+        EXPECT_NE (said.find ("Velthorn: not reading the settings file " + file.string() + ": " + GetParam().reason), std::string::npos)
+            << said;
+
+        {
+            const e2e::JackClientNamesLock lock;
+            const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                              audioSettingsWidth);
+            ASSERT_TRUE (closeWithEscape (dialog));
+        }
+
+        const auto status = app.quitBy ([&]
+        {
+            openFileMenu (window).choose (quitItem, window.id(), e2e::startupTimeout);
+        });
+        ASSERT_TRUE (status.has_value()) << "the app was still running after Quit was chosen\n" << app.process().report();
+        EXPECT_TRUE (status->isExitCode (0)) << status->describe() << "\n" << app.process().report();
+
+        std::ifstream in (file, std::ios::binary);
+        const std::string after ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
+        EXPECT_TRUE (after == saved) << "the damaged settings file was changed";
+        EXPECT_EQ (std::distance (std::filesystem::directory_iterator (file.parent_path()), std::filesystem::directory_iterator()), 1)
+            << "nothing beside the settings file";
+    }
+
+    INSTANTIATE_TEST_SUITE_P (Files, DamagedSettingsTest, ::testing::Values (
+        DamagedSettings { "NestedTwoHundredThousandDeepUnclosed", settingsHeader + repeated ("<a>", 200000),
+                          "it holds more elements than a settings file can" },
+        DamagedSettings { "NestedTwoHundredThousandDeep",
+                          settingsHeader + repeated ("<a>", 200000) + repeated ("</a>", 200000) + "</PROPERTIES>\n",
+                          "it is larger than a settings file can be (over 1 MiB)" },
+        DamagedSettings { "EntitiesDeclaredInEachOther",
+                          "<?xml version=\"1.0\"?>\n<!DOCTYPE PROPERTIES [<!ENTITY a \"aaaaaaaaaa\">"
+                          "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                          "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>\n"
+                          "<PROPERTIES><VALUE name=\"x\" val=\"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"/></PROPERTIES>\n",
+                          "it holds more elements than a settings file can, nested or declared" }),
+        [] (const auto& info) { return std::string (info.param.name); });
+
     TEST_F (FileMenuTest, ThePanelRepaintsWhereTheFileMenuWasWhileAudioSettingsIsOpen)
     {
         const auto window = launchAppOnJack();
