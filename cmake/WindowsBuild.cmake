@@ -28,10 +28,11 @@ add_subdirectory(packaging/windows)
 
 # Windows programs of the tests under wine (tests/windows): the plugin host
 # harness, to load the VST3 as a Windows host does, a host's scan of the
-# folders where Windows hosts look for plugins, and a console to start
-# Velthorn.exe from.
+# folders where Windows hosts look for plugins, a console to start
+# Velthorn.exe from, and a close request for its hidden windows.
 if(VELTHORN_BUILD_TESTS)
     add_subdirectory(tests/plugin/harness)
     add_subdirectory(tests/windows/vst3-scan)
     add_subdirectory(tests/windows/console-parent)
+    add_subdirectory(tests/windows/close-hidden)
 endif()

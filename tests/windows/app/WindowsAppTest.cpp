@@ -14,6 +14,10 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#if ! defined (VELTHORN_CLOSE_HIDDEN)
+ #error "the build must name the program that closes hidden windows"
+#endif
+
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -491,6 +495,32 @@ namespace
                                          << app.process().report();
         EXPECT_TRUE (status->isExitCode (0)) << status->describe() << "\n" << app.process().report();
         EXPECT_EQ (deviceTypeIn (e2e::SavedDeviceState::read (settingsFile)), "DirectSound");
+    }
+
+    // A close request from Windows reaches the app's hidden windows too, the
+    // framework's message window among them, in no order the app chooses.
+    // Sent there first, it destroyed that window, through which every
+    // message the framework posts to its own thread travels; the quit the
+    // main window then asked for could be lost with them, and the app ran on
+    // (taskkill's request met that order now and then). Now the request
+    // ends the app, with exit code 0.
+    TEST_F (WindowsAppTest, ACloseRequestToItsHiddenWindowsEndsTheApp)
+    {
+        auto& jack = startJack();
+        auto& app = launchWindowsApp();
+        const auto window = app.waitForMainWindow();
+        e2e::PortsUnderTest ports;
+        ASSERT_TRUE (app.waitForJackPorts (jack, ports));
+
+        const auto status = app.quitBy ([&]
+        {
+            const auto request = winePrefix().run ({ VELTHORN_CLOSE_HIDDEN, "Velthorn.exe" }, std::chrono::minutes (1),
+                                                   window.xdotool().display());
+            EXPECT_TRUE (request.succeeded()) << request.describe();
+        });
+        ASSERT_TRUE (status.has_value()) << "Velthorn.exe still ran after its hidden windows were asked to close\n"
+                                         << app.process().report();
+        EXPECT_TRUE (status->isExitCode (0)) << status->describe() << "\n" << app.process().report();
     }
 
     // Under wine every program of a session shares the desktop of the
