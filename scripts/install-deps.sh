@@ -25,6 +25,9 @@ packages=(
     # The Windows build (the posix-threads compiler: the framework needs
     # std::thread and std::mutex) and wine, which runs its tests.
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine64
+    # The Windows packaging: the icon file from the PNG icons, and the
+    # installer compiler.
+    icoutils nsis
 )
 
 missing=()
