@@ -44,31 +44,35 @@ else()
     include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
 endif()
 
-add_library(velthorn_juce STATIC)
+# The framework in two libraries, each module compiled once per build:
+# velthorn_juce_base holds every module but the plugin classes, and
+# velthorn_juce adds those as the app and the plugins use them, without host
+# code. The plugin host harness adds them with host code to the same base
+# (velthorn_add_juce_module_sources), instead of compiling the whole
+# framework a second time.
+add_library(velthorn_juce_base STATIC)
 
 # The fuzzing build needs no window: the engine and the file readers only.
 # juce_dsp is the engine's resampler for the oversampled chain.
 if(VELTHORN_BUILD_FUZZ)
-    set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events
+    set(VELTHORN_JUCE_BASE_MODULES juce_core juce_data_structures juce_events
         juce_audio_basics juce_audio_devices juce_audio_formats juce_dsp)
+    set(VELTHORN_JUCE_PLUGIN_MODULES)
 else()
-    set(VELTHORN_JUCE_MODULES juce_core juce_data_structures juce_events juce_graphics juce_gui_basics
-        juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_utils juce_audio_processors juce_dsp)
+    set(VELTHORN_JUCE_BASE_MODULES juce_core juce_data_structures juce_events juce_graphics juce_gui_basics
+        juce_gui_extra juce_audio_basics juce_audio_devices juce_audio_formats juce_dsp)
+    set(VELTHORN_JUCE_PLUGIN_MODULES juce_audio_processors juce_audio_utils)
 endif()
-list(TRANSFORM VELTHORN_JUCE_MODULES PREPEND "juce::")
+list(TRANSFORM VELTHORN_JUCE_BASE_MODULES PREPEND "juce::")
 
-target_link_libraries(velthorn_juce
+target_link_libraries(velthorn_juce_base
     PRIVATE
-        ${VELTHORN_JUCE_MODULES}
+        ${VELTHORN_JUCE_BASE_MODULES}
     PUBLIC
         ${VELTHORN_CODEC_LIBRARIES}
         juce::juce_recommended_config_flags)
 
-# The plugins link this same library, so these definitions are also theirs:
-# JUCE_VST3_CAN_REPLACE_VST2=0 because there is no VST2 version to replace,
-# and no JUCE_STANDALONE_APPLICATION (nothing in the modules reads it; the
-# plugins' shared code defines it from JucePlugin_Build_Standalone).
-target_compile_definitions(velthorn_juce
+target_compile_definitions(velthorn_juce_base
     PUBLIC
         JUCE_MODAL_LOOPS_PERMITTED=1
         ${VELTHORN_PLATFORM_DEFINITIONS}
@@ -76,21 +80,58 @@ target_compile_definitions(velthorn_juce
         JUCE_USE_CURL=0
         JUCE_DISPLAY_SPLASH_SCREEN=0
         JUCE_REPORT_APP_USAGE=0
-        JUCE_PLUGINHOST_VST3=0
-        JUCE_PLUGINHOST_LADSPA=0
-        JUCE_PLUGINHOST_LV2=0
-        JUCE_VST3_CAN_REPLACE_VST2=0
         # The resampler would otherwise set its filters' tiny values to zero
         # at the end of every block, which makes the output depend on where
         # the blocks end; the engine flushes subnormal numbers to zero
         # itself (ScopedNoDenormals), sample by sample.
         JUCE_DSP_ENABLE_SNAP_TO_ZERO=0
     INTERFACE
-        $<TARGET_PROPERTY:velthorn_juce,COMPILE_DEFINITIONS>)
+        $<TARGET_PROPERTY:velthorn_juce_base,COMPILE_DEFINITIONS>)
 
-target_include_directories(velthorn_juce
+target_include_directories(velthorn_juce_base
     INTERFACE
-        $<TARGET_PROPERTY:velthorn_juce,INCLUDE_DIRECTORIES>)
+        $<TARGET_PROPERTY:velthorn_juce_base,INCLUDE_DIRECTORIES>)
 
-set_target_properties(velthorn_juce PROPERTIES
+set_target_properties(velthorn_juce_base PROPERTIES
     POSITION_INDEPENDENT_CODE ON)
+
+# velthorn_add_juce_module_sources (<target> <module> [<module> ...])
+#     compiles the modules' own sources into the target, with their include
+#     folders and definitions, but not the sources of the modules they depend
+#     on: the target links velthorn_juce_base for those. (Linking a module's
+#     target would compile all its dependencies again.)
+function(velthorn_add_juce_module_sources target)
+    target_link_libraries(${target} PUBLIC velthorn_juce_base)
+    foreach(module IN LISTS ARGN)
+        get_target_property(sources ${module} INTERFACE_SOURCES)
+        target_sources(${target} PRIVATE ${sources})
+        target_compile_definitions(${target} PUBLIC JUCE_MODULE_AVAILABLE_${module}=1)
+        target_include_directories(${target} PUBLIC $<TARGET_PROPERTY:${module},INTERFACE_INCLUDE_DIRECTORIES>)
+        target_compile_definitions(${target} PUBLIC $<TARGET_PROPERTY:${module},INTERFACE_COMPILE_DEFINITIONS>)
+        target_compile_options(${target} PRIVATE $<TARGET_PROPERTY:${module},INTERFACE_COMPILE_OPTIONS>)
+    endforeach()
+endfunction()
+
+if(VELTHORN_JUCE_PLUGIN_MODULES)
+    add_library(velthorn_juce STATIC)
+    velthorn_add_juce_module_sources(velthorn_juce ${VELTHORN_JUCE_PLUGIN_MODULES})
+    set(velthorn_juce_scope PUBLIC)
+    set_target_properties(velthorn_juce PROPERTIES POSITION_INDEPENDENT_CODE ON)
+else()
+    add_library(velthorn_juce INTERFACE)
+    target_link_libraries(velthorn_juce INTERFACE velthorn_juce_base)
+    set(velthorn_juce_scope INTERFACE)
+endif()
+
+# The plugins link this same library, so these definitions are also theirs:
+# JUCE_VST3_CAN_REPLACE_VST2=0 because there is no VST2 version to replace,
+# and no JUCE_STANDALONE_APPLICATION (nothing in the modules reads it; the
+# plugins' shared code defines it from JucePlugin_Build_Standalone). The
+# host switches are read by juce_audio_processors alone, which is why the
+# base can be shared with the host harness.
+target_compile_definitions(velthorn_juce
+    ${velthorn_juce_scope}
+        JUCE_PLUGINHOST_VST3=0
+        JUCE_PLUGINHOST_LADSPA=0
+        JUCE_PLUGINHOST_LV2=0
+        JUCE_VST3_CAN_REPLACE_VST2=0)

@@ -19,7 +19,7 @@ if(VELTHORN_ASIO_SDK)
     endif()
 
     # Public: the app's --help names the device types the build has.
-    target_compile_definitions(velthorn_juce PUBLIC JUCE_ASIO=1)
-    target_include_directories(velthorn_juce SYSTEM PRIVATE "${VELTHORN_ASIO_SDK}/common")
+    target_compile_definitions(velthorn_juce_base PUBLIC JUCE_ASIO=1)
+    target_include_directories(velthorn_juce_base SYSTEM PRIVATE "${VELTHORN_ASIO_SDK}/common")
     message(STATUS "ASIO from ${VELTHORN_ASIO_SDK} (Steinberg's licence applies to this build)")
 endif()

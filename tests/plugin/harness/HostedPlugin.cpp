@@ -155,7 +155,12 @@ namespace harness
         juce::AudioBuffer<float> silence (2, 16);
         juce::MidiBuffer midi;
 
-        for (int turns = 0; plugin->getLatencySamples() != latency && turns < 500; ++turns)
+        // A deadline, not a count of turns: on a machine busy with other
+        // tests a turn of the message loop can take far longer than its
+        // ten milliseconds, and the change is posted to that loop.
+        const auto deadline = juce::Time::getMillisecondCounter() + 60000;
+
+        while (plugin->getLatencySamples() != latency && juce::Time::getMillisecondCounter() < deadline)
         {
             juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
             silence.clear();

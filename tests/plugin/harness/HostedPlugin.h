@@ -59,7 +59,7 @@ namespace harness
 
         // Message thread: runs the host's message loop, and blocks of
         // silence as a playing host does, until the latency it knows for the
-        // plugin is `latency` (at most five seconds); whether it got there.
+        // plugin is `latency` (at most a minute); whether it got there.
         // (An LV2 host reads the latency after each block the plugin runs.)
         bool latencyBecomes (int latency);
 
