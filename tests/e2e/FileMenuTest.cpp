@@ -82,12 +82,20 @@ namespace
         }
 
         // Test thread: a dialog of the app as a window with the given content
-        // width under a frame and title bar like the main window's.
+        // width under a frame and title bar like the main window's, once it
+        // has been painted.
         static e2e::AppWindow dialogWindow (const e2e::AppWindow& mainWindow, const std::string& id, int contentWidth)
         {
             const auto main = mainWindow.layout();
             const auto g = mainWindow.xdotool().geometry (id);
-            return { mainWindow.xdotool(), id, contentWidth, g.height - 2 * main.border - main.titleBarHeight };
+            const e2e::AppWindow dialog { mainWindow.xdotool(), id, contentWidth, g.height - 2 * main.border - main.titleBarHeight };
+
+            // Its controls take clicks and keys, and its pictures mean
+            // something, once it shows them.
+            if (! dialog.waitUntilDrawn (e2e::startupTimeout))
+                throw std::runtime_error ("the dialog " + id + " was mapped but not painted");
+
+            return dialog;
         }
 
         // Test thread: polls the settings file until `done` accepts what it
