@@ -10,7 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <poll.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -206,7 +206,9 @@ namespace e2e
         // A pid file descriptor becomes readable when the process ends, so the
         // wait is for that moment rather than a look every so often. The pid
         // cannot have been reused: the process is our child and not reaped.
-        const int pidFd = ::pidfd_open (childPid, 0);
+        // (Through syscall: the C library's own declaration of pidfd_open
+        // lacks C linkage for C++ in this version of glibc.)
+        const int pidFd = static_cast<int> (::syscall (SYS_pidfd_open, childPid, 0));
 
         if (pidFd < 0)
         {
