@@ -11,11 +11,12 @@ namespace
 }
 
 DeviceRecovery::DeviceRecovery (juce::AudioDeviceManager& deviceManager, const CountingAudioCallback& audioCallbacks,
-                                int inputs, int outputs)
+                                int inputs, int outputs, Clock clockToUse)
     : manager (deviceManager),
       callbacks (audioCallbacks),
       inputsNeeded (inputs),
-      outputsNeeded (outputs)
+      outputsNeeded (outputs),
+      clock (std::move (clockToUse))
 {
     noteCallbacks();
     startTimer (checkIntervalMs);
@@ -30,6 +31,16 @@ DeviceRecovery::~DeviceRecovery()
 }
 
 void DeviceRecovery::timerCallback()
+{
+    check();
+}
+
+bool DeviceRecovery::isLookingUp() const
+{
+    return lookUp.joinable() && ! lookUpDone.load();
+}
+
+void DeviceRecovery::check()
 {
     if (lookUp.joinable())
     {
@@ -79,7 +90,7 @@ void DeviceRecovery::noteCallbacks()
     const auto count = callbacks.count();
 
     if (device != watchedDevice || count != lastCount || device == nullptr || ! device->isPlaying())
-        lastProgressMs = juce::Time::getMillisecondCounterHiRes();
+        lastProgressMs = clock();
 
     watchedDevice = device;
     lastCount = count;
@@ -106,7 +117,7 @@ bool DeviceRecovery::isRunning (const Choice& choice) const
 
     // Open and chosen, but is it still calling back?
     const auto periodMs = 1000.0 * device->getCurrentBufferSizeSamples() / std::max (1.0, device->getCurrentSampleRate());
-    const auto silentForMs = juce::Time::getMillisecondCounterHiRes() - lastProgressMs;
+    const auto silentForMs = clock() - lastProgressMs;
     return silentForMs < std::max (stalledPeriods * periodMs, 0.9 * checkIntervalMs);
 }
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -41,14 +42,28 @@ public:
     // for at least a whole check interval, has stopped.
     static constexpr int stalledPeriods = 4;
 
+    // Milliseconds on a steady clock, as juce::Time::getMillisecondCounterHiRes.
+    using Clock = std::function<double()>;
+
     // Message thread: starts watching. The manager and `callbacks` (the
     // audio callback registered with it) must outlive this object. A device
     // is opened again as at start, asking for `inputsNeeded` and
-    // `outputsNeeded` channels.
+    // `outputsNeeded` channels. `clock` tells how long a device has been
+    // silent.
     DeviceRecovery (juce::AudioDeviceManager& deviceManager, const CountingAudioCallback& callbacks,
-                    int inputsNeeded, int outputsNeeded);
+                    int inputsNeeded, int outputsNeeded,
+                    Clock clock = [] { return juce::Time::getMillisecondCounterHiRes(); });
     // Message thread: stops watching and waits for a look-up in progress.
     ~DeviceRecovery() override;
+
+    // Message thread: one look, as the timer takes every checkIntervalMs:
+    // acts on the answer of a look-up that has ended, or starts one if the
+    // chosen device does not run.
+    void check();
+
+    // Message thread: whether a look-up is still running; the first check
+    // after it has ended acts on its answer.
+    bool isLookingUp() const;
 
 private:
     // A device as the device manager names it.
@@ -88,6 +103,7 @@ private:
     const CountingAudioCallback& callbacks;
     const int inputsNeeded;
     const int outputsNeeded;
+    const Clock clock;
 
     std::optional<Run> lastRun;
 

@@ -82,12 +82,20 @@ namespace
         }
 
         // Test thread: a dialog of the app as a window with the given content
-        // width under a frame and title bar like the main window's.
+        // width under a frame and title bar like the main window's, once it
+        // has been painted.
         static e2e::AppWindow dialogWindow (const e2e::AppWindow& mainWindow, const std::string& id, int contentWidth)
         {
             const auto main = mainWindow.layout();
             const auto g = mainWindow.xdotool().geometry (id);
-            return { mainWindow.xdotool(), id, contentWidth, g.height - 2 * main.border - main.titleBarHeight };
+            const e2e::AppWindow dialog { mainWindow.xdotool(), id, contentWidth, g.height - 2 * main.border - main.titleBarHeight };
+
+            // Its controls take clicks and keys, and its pictures mean
+            // something, once it shows them.
+            if (! dialog.waitUntilDrawn (e2e::startupTimeout))
+                throw std::runtime_error ("the dialog " + id + " was mapped but not painted");
+
+            return dialog;
         }
 
         // Test thread: polls the settings file until `done` accepts what it
@@ -129,7 +137,9 @@ namespace
                                           audioSettingsWidth);
         dialog.screenshot (artefact ("audio-settings.png"));
 
-        EXPECT_EQ (dialog.layout().content.width, audioSettingsWidth);
+        // As wide as the panel made it: 600 pixels between borders like the
+        // main window's.
+        EXPECT_EQ (dialog.layout().border, window.layout().border) << "the dialog is " << dialog.geometry().width << " pixels wide";
         ASSERT_TRUE (closeWithEscape (dialog));
 
         // Nothing was chosen and nothing was saved before, so the device
@@ -452,9 +462,10 @@ namespace
 
         const auto main = window.layout();
         const auto layout = about.layout();
-        EXPECT_EQ (layout.content.width, aboutSize);
+        // 400 x 400 inside a frame like the main window's (the layout takes
+        // the width as given, so the border tells whether it was).
+        EXPECT_EQ (layout.border, main.border) << "the about box is " << about.geometry().width << " pixels wide";
         EXPECT_EQ (layout.content.height, aboutSize);
-        EXPECT_EQ (layout.border, main.border);
 
         // Centred over the main panel.
         const auto panelCentre = window.contentToScreen ({ e2e::panel::width / 2, e2e::panel::height / 2 });

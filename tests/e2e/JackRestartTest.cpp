@@ -3,7 +3,7 @@
 #include "E2eTest.h"
 #include "JackClientNamesLock.h"
 #include "MainPanelLayout.h"
-#include "Polling.h"
+#include "PanelPictures.h"
 
 #include <string>
 
@@ -29,14 +29,8 @@ namespace
         // The delay on, so the run before the restart leaves echoes in its
         // memory (half a second loop, half the level each time round).
         window.clickContent (e2e::panel::delButton.centre());
-        const auto lamp = e2e::panel::lampOf (e2e::panel::delButton);
-        int shots = 0;
-        e2e::pollUntil (e2e::startupTimeout, [&]
-        {
-            const auto shot = window.screenshotOfContent (artefact ("delay-switch-" + std::to_string (shots++ % 2) + ".png"));
-            const auto colour = shot.averageColour (lamp);
-            return colour.red > 128 && colour.green > 128;
-        });
+        const auto shot = e2e::waitForLamp (window, e2e::panel::delButton, true, artefact ("delay-switch.png"));
+        ASSERT_TRUE (e2e::isLampLit (shot, e2e::panel::delButton)) << "the delay did not switch on; see " << shot.file();
         ASSERT_TRUE (e2e::appOutputMatchesEngine (jack, signalSeconds, delayOn)) << "before the server stopped";
 
         {

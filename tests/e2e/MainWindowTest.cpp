@@ -1,4 +1,7 @@
 #include "E2eTest.h"
+#include "MainPanelLayout.h"
+#include "PanelArtwork.h"
+#include "PanelPictures.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,12 +34,20 @@ namespace
         const auto window = app.waitForMainWindow();
 
         const auto geometry = window.geometry();
-        // Throws when 800 x 600 does not fit under a title bar in this window.
-        const auto layout = window.layout();
 
-        EXPECT_EQ (layout.content.width, e2e::VelthornApp::contentWidth);
-        EXPECT_EQ (layout.content.height, e2e::VelthornApp::contentHeight);
-        EXPECT_GT (layout.titleBarHeight, 0);
+        // The panel fills the content exactly: its background shows at both
+        // far corners of the 800 x 600 under the title bar (no control lies
+        // there). In a window a pixel larger or smaller, or with the panel
+        // anywhere else, the frame or other parts of the picture show there.
+        // (The layout throws when 800 x 600 cannot lie under a title bar with
+        // an equal border on every side.)
+        const auto shot = window.screenshotOfContent (artefact ("content.png"));
+        const e2e::PanelArtwork artwork;
+        const e2e::Rectangle corners[] = { { e2e::panel::width - 40, 0, 40, 40 }, { 0, e2e::panel::height - 40, 40, 40 } };
+
+        for (const auto& corner : corners)
+            EXPECT_EQ (artwork.picture().countPixelsDifferentIn (shot, corner, 4), 0)
+                << "the panel's background is not at (" << corner.x << ", " << corner.y << ") of the content; see " << shot.file();
 
         // The test's X server has one 1024 x 768 screen and no window manager,
         // so the work area is the whole screen.
@@ -51,19 +62,19 @@ namespace
         ASSERT_TRUE (app.waitForJackDevice (jack));
         const auto window = app.waitForMainWindow();
 
+        // Once the panel stands still: its first display tick lights lamps.
+        e2e::waitForStartUpValues (window, artefact ("start-up-values.png"));
         const auto shot = window.screenshot (artefact ("main-window.png"));
         // The whole screen too, to see the window in place.
         const auto screen = e2e::Screenshot::capture (window.xdotool().display(), "root",
                                                       artefact ("screen.png"), logDirectory());
 
-        ASSERT_TRUE (std::filesystem::exists (shot.file()));
-        ASSERT_TRUE (std::filesystem::exists (screen.file()));
-
+        // The window shows on the screen where X says it is, uncovered and
+        // whole: the screen's picture there is the window's own.
         const auto geometry = window.geometry();
-        EXPECT_EQ (shot.width(), geometry.width);
-        EXPECT_EQ (shot.height(), geometry.height);
-        EXPECT_EQ (screen.width(), 1024);
-        EXPECT_EQ (screen.height(), 768);
+        const auto onScreen = screen.cropped (geometry, artefact ("window-on-screen.png"), logDirectory());
+        EXPECT_EQ (shot.countPixelsDifferentIn (onScreen, { 0, 0, geometry.width, geometry.height }, 0), 0)
+            << "the screen does not show the window at (" << geometry.x << ", " << geometry.y << "); see " << screen.file();
 
         // The framework draws the title-bar buttons where the layout says, so
         // both button areas hold something other than the bar's own colour

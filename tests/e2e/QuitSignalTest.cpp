@@ -20,12 +20,6 @@ namespace
     // input channel (capture_2); see FileMenuTest.
     constexpr e2e::Point secondInputTick { 225, 202 };
 
-    // How long a quit by signal may take, and how long the JACK server may
-    // take to answer afterwards. They bound a wait: a client the server has
-    // to time out keeps it busy for about ten seconds.
-    constexpr std::chrono::milliseconds exitDeadline { 2000 };
-    constexpr std::chrono::milliseconds serverAnswerDeadline { 2000 };
-
     struct QuitSignal
     {
         int number;
@@ -56,7 +50,13 @@ namespace
 
             const auto main = window.layout();
             const auto g = window.xdotool().geometry (*id);
-            return { window.xdotool(), *id, audioSettingsWidth, g.height - 2 * main.border - main.titleBarHeight };
+            const e2e::AppWindow dialog { window.xdotool(), *id, audioSettingsWidth, g.height - 2 * main.border - main.titleBarHeight };
+
+            // Its controls take clicks once it shows them.
+            if (! dialog.waitUntilDrawn (e2e::startupTimeout))
+                throw std::runtime_error ("the Audio Settings dialog was mapped but not painted\n" + launchedApp().process().report());
+
+            return dialog;
         }
     };
 
@@ -90,15 +90,16 @@ namespace
             << "the setup was written before the signal, so the test shows nothing";
 
         const auto pid = app.process().pid();
-        const auto status = app.quitBy ([&] { ::kill (pid, GetParam().number); }, exitDeadline);
+        const auto status = app.quitBy ([&] { ::kill (pid, GetParam().number); });
 
-        ASSERT_TRUE (status.has_value()) << "still running " << exitDeadline.count() << " ms after "
+        ASSERT_TRUE (status.has_value()) << "still running " << e2e::shutdownTimeout.count() << " ms after "
                                          << GetParam().name << "\n" << app.process().report();
         EXPECT_TRUE (status->isExitCode (0)) << "ended with " << status->describe() << "\n" << app.process().report();
 
-        // The server answers a new client at once and lists none of the app's ports.
+        // The server still serves, and lists none of the app's ports: the
+        // app's client left with the app.
         const auto lsp = e2e::runTool ({ "jack_lsp" }, e2e::Environment::minimal().set ("JACK_DEFAULT_SERVER", jack.name()),
-                                       logDirectory(), serverAnswerDeadline);
+                                       logDirectory(), e2e::toolTimeout);
         ASSERT_TRUE (lsp.succeeded()) << lsp.describe();
         EXPECT_EQ (lsp.standardOutput.find ("Velthorn:"), std::string::npos) << lsp.standardOutput;
         EXPECT_NE (lsp.standardOutput.find ("system:capture_1"), std::string::npos) << lsp.standardOutput;

@@ -13,7 +13,9 @@ namespace e2e
     inline constexpr std::chrono::milliseconds shutdownTimeout { 30000 };
     inline constexpr std::chrono::milliseconds toolTimeout { 30000 };
 
-    // Test thread: calls condition every few milliseconds until it returns true
-    // or the timeout has passed. Returns whether the condition became true.
+    // Test thread: calls condition until it returns true or the timeout has
+    // passed, first every few milliseconds, then less and less often, up to
+    // a quarter of a second apart; the last call is made at the deadline.
+    // Returns whether the condition became true.
     bool pollUntil (std::chrono::milliseconds timeout, const std::function<bool()>& condition);
 }

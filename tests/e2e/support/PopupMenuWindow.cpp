@@ -4,6 +4,7 @@
 #include "Screenshot.h"
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 
 namespace e2e
@@ -47,24 +48,56 @@ namespace e2e
         if (rows.size() < 3)
             throw std::invalid_argument ("a menu needs at least three rows to tell which one is highlighted");
 
-        const auto id = xdotool.waitForVisibleWindow (pid, "^menu$", timeout);
-
-        if (! id.has_value())
-            throw std::runtime_error ("no popup menu window appeared within " + std::to_string (timeout.count()) + " ms");
-
-        PopupMenuWindow menu (xdotool, *id, std::move (rows));
-        const auto g = menu.geometry();
-        menu.width = g.width;
-
         int expectedHeight = 2 * borderSize;
-        for (const auto row : menu.rows)
+        for (const auto row : rows)
             expectedHeight += heightOf (row);
 
-        if (g.height != expectedHeight)
-            throw std::runtime_error ("the popup menu is " + std::to_string (g.height) + " pixels high, not the "
-                                      + std::to_string (expectedHeight) + " its " + std::to_string (menu.rows.size())
-                                      + " rows take in the framework's default look");
+        // The menu the test opened is the process's only menu, at the height
+        // of its rows. Until then what shows may be the menu before it, still
+        // closing, or this one before the framework has sized it: those are
+        // waited out, not measured.
+        std::string lastSeen = "no menu window";
+        std::optional<std::string> found;
 
+        pollUntil (timeout, [&]
+        {
+            const auto menus = xdotool.findVisibleWindows (pid, "^menu$");
+
+            if (menus.size() != 1)
+            {
+                lastSeen = std::to_string (menus.size()) + " menu windows";
+                return false;
+            }
+
+            Rectangle g;
+
+            try
+            {
+                g = xdotool.geometry (menus.front());
+            }
+            catch (const std::runtime_error& e)
+            {
+                lastSeen = "a menu window that could not be measured: " + std::string (e.what());
+                return false;
+            }
+
+            if (g.height != expectedHeight)
+            {
+                lastSeen = "a popup menu " + std::to_string (g.height) + " pixels high, not the " + std::to_string (expectedHeight)
+                           + " its " + std::to_string (rows.size()) + " rows take in the framework's default look";
+                return false;
+            }
+
+            found = menus.front();
+            return true;
+        });
+
+        if (! found.has_value())
+            throw std::runtime_error ("no popup menu of " + std::to_string (rows.size()) + " rows showed within "
+                                      + std::to_string (timeout.count()) + " ms; last seen: " + lastSeen);
+
+        PopupMenuWindow menu (xdotool, *found, std::move (rows));
+        menu.width = menu.geometry().width;
         return menu;
     }
 

@@ -29,9 +29,10 @@ namespace e2e
             separator
         };
 
-        // Test thread: waits until the process shows a menu window and checks
-        // that its height fits `rows`; throws if no menu appears in time, or
-        // if its height says the rows are not what the test expects.
+        // Test thread: waits until the process shows one menu window, and
+        // no other, whose height fits `rows`; throws if there is none such by
+        // the deadline, saying what showed instead (a menu of other rows is a
+        // different menu than the test expects).
         static PopupMenuWindow waitFor (const XdoTool& xdotool, pid_t pid, std::vector<Row> rows,
                                         std::chrono::milliseconds timeout);
 

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -198,7 +200,38 @@ namespace e2e
 
     std::optional<ExitStatus> Process::waitForExit (std::chrono::milliseconds timeout)
     {
-        pollUntil (timeout, [this] { return reap (false); });
+        if (reap (false))
+            return status;
+
+        // A pid file descriptor becomes readable when the process ends, so the
+        // wait is for that moment rather than a look every so often. The pid
+        // cannot have been reused: the process is our child and not reaped.
+        // (Through syscall: the C library's own declaration of pidfd_open
+        // lacks C linkage for C++ in this version of glibc.)
+        const int pidFd = static_cast<int> (::syscall (SYS_pidfd_open, childPid, 0));
+
+        if (pidFd < 0)
+        {
+            pollUntil (timeout, [this] { return reap (false); });
+            return status;
+        }
+
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+
+        while (! reap (false))
+        {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds> (deadline - std::chrono::steady_clock::now());
+
+            if (left.count() <= 0)
+                break;
+
+            pollfd ended { pidFd, POLLIN, 0 };
+
+            if (::poll (&ended, 1, static_cast<int> (left.count())) < 0 && errno != EINTR)
+                break;
+        }
+
+        ::close (pidFd);
         return status;
     }
 

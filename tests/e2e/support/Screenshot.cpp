@@ -166,4 +166,24 @@ namespace e2e
 
         return count;
     }
+
+    int Screenshot::countPixelsDifferentIn (const Screenshot& other, Rectangle area, int tolerance) const
+    {
+        int count = 0;
+
+        for (int y = std::max (area.y, 0); y < std::min ({ area.y + area.height, h, other.h }); ++y)
+        {
+            for (int x = std::max (area.x, 0); x < std::min ({ area.x + area.width, w, other.w }); ++x)
+            {
+                const auto a = pixel (x, y), b = other.pixel (x, y);
+
+                if (std::abs (a.red - b.red) > tolerance
+                    || std::abs (a.green - b.green) > tolerance
+                    || std::abs (a.blue - b.blue) > tolerance)
+                    ++count;
+            }
+        }
+
+        return count;
+    }
 }

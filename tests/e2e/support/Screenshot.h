@@ -51,6 +51,10 @@ namespace e2e
         // Test thread: how many pixels of the area differ from `colour` by more
         // than `tolerance` in any channel.
         int countPixelsDifferentFrom (Rectangle area, Rgb colour, int tolerance) const;
+        // Test thread: how many pixels of the area differ from the same
+        // pixel of `other` by more than `tolerance` in any channel; the part
+        // of the area outside either picture is not counted.
+        int countPixelsDifferentIn (const Screenshot& other, Rectangle area, int tolerance) const;
 
     private:
         Screenshot() = default;

@@ -3,6 +3,7 @@
 #include "Polling.h"
 
 #include <algorithm>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -26,25 +27,65 @@ namespace e2e
         return result;
     }
 
+    namespace
+    {
+        // Test thread: asks until an answer comes (`ask` returns none while
+        // the question could not be answered), and throws with the last
+        // failure if none came by the deadline. A failed look is never taken
+        // for "no": a window closing while the look runs makes xdotool die
+        // with BadWindow and print nothing, which says nothing of the window
+        // looked for.
+        template <typename Answer>
+        Answer askUntilAnswered (const std::function<std::optional<Answer> (std::string& failure)>& ask)
+        {
+            std::optional<Answer> answer;
+            std::string failure;
+
+            pollUntil (toolTimeout, [&]
+            {
+                answer = ask (failure);
+                return answer.has_value();
+            });
+
+            if (! answer.has_value())
+                throw std::runtime_error ("no answer within " + std::to_string (toolTimeout.count()) + " ms: " + failure);
+
+            return *answer;
+        }
+    }
+
     std::vector<std::string> XdoTool::findVisibleWindows (pid_t pid, const std::string& nameRegex) const
     {
-        // Not run(): "search" exits with 1 when nothing matches, which is an
-        // answer here rather than a failure. Without --all, xdotool joins
-        // --pid and --name with "or", and every window of the process (a
-        // popup menu, a dialog) would count as a match of any name.
-        const auto result = runTool ({ "xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string (pid),
-                                       "--name", nameRegex },
-                                     Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
+        return askUntilAnswered<std::vector<std::string>> ([&] (std::string& failure) -> std::optional<std::vector<std::string>>
+        {
+            // Not run(): "search" exits with 1 and says nothing when nothing
+            // matches, which is an answer here rather than a failure. Without
+            // --all, xdotool joins --pid and --name with "or", and every
+            // window of the process (a popup menu, a dialog) would count as a
+            // match of any name.
+            const auto result = runTool ({ "xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string (pid),
+                                           "--name", nameRegex },
+                                         Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
 
-        std::vector<std::string> ids;
-        std::stringstream lines (result.standardOutput);
-        std::string line;
+            const bool nothingMatched = result.status.has_value() && result.status->isExitCode (1)
+                                        && result.standardOutput.empty() && result.standardError.empty();
 
-        while (std::getline (lines, line))
-            if (! line.empty())
-                ids.push_back (line);
+            if (! result.succeeded() && ! nothingMatched)
+            {
+                failure = result.describe();
+                return std::nullopt;
+            }
 
-        return ids;
+            std::vector<std::string> ids;
+            std::stringstream lines (result.standardOutput);
+            std::string line;
+
+            while (std::getline (lines, line))
+                if (! line.empty())
+                    ids.push_back (line);
+
+            return ids;
+        });
     }
 
     std::optional<std::string> XdoTool::waitForVisibleWindow (pid_t pid, const std::string& nameRegex,
@@ -66,19 +107,25 @@ namespace e2e
 
     bool XdoTool::isWindowVisible (const std::string& windowId) const
     {
-        // Not run(): a window that is gone makes xdotool fail, which here
-        // just means "not visible".
-        const auto result = runTool ({ "xdotool", "search", "--onlyvisible", "--name", ".*" },
-                                     Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
+        return askUntilAnswered<bool> ([&] (std::string& failure) -> std::optional<bool>
+        {
+            // xwininfo asks about this one window, where a search walks them
+            // all and fails as soon as any one of them goes away meanwhile.
+            // "Viewable" is what xdotool's --onlyvisible means too: mapped,
+            // and so are its ancestors.
+            const auto result = runTool ({ "xwininfo", "-id", windowId },
+                                         Environment::minimal().set ("DISPLAY", displayName), logDirectory, toolTimeout);
 
-        std::stringstream lines (result.standardOutput);
-        std::string line;
+            if (result.succeeded() && result.standardOutput.find ("Map State: ") != std::string::npos)
+                return result.standardOutput.find ("Map State: IsViewable") != std::string::npos;
 
-        while (std::getline (lines, line))
-            if (line == windowId)
-                return true;
+            // A window that was destroyed is not visible: that is an answer.
+            if (result.status.has_value() && result.standardError.find ("No such window") != std::string::npos)
+                return false;
 
-        return false;
+            failure = result.describe();
+            return std::nullopt;
+        });
     }
 
     bool XdoTool::waitUntilWindowHidden (const std::string& windowId, std::chrono::milliseconds timeout) const

@@ -23,7 +23,9 @@ namespace e2e
         XdoTool (std::string display, std::filesystem::path logDirectory);
 
         // Test thread: ids of the mapped windows of that process whose name
-        // matches the regular expression (both conditions at once).
+        // matches the regular expression (both conditions at once). A look
+        // that fails (a window went away during it) is made again; throws
+        // when none succeeds within toolTimeout.
         std::vector<std::string> findVisibleWindows (pid_t pid, const std::string& nameRegex) const;
 
         // Test thread: waits until that process maps a window whose name
@@ -35,7 +37,9 @@ namespace e2e
         // destroyed); false if it still shows at the deadline.
         bool waitUntilWindowHidden (const std::string& windowId, std::chrono::milliseconds timeout) const;
 
-        // Test thread: whether the window exists and is mapped.
+        // Test thread: whether the window exists and is mapped (viewable).
+        // A look that fails without saying the window is gone is made again;
+        // throws when none succeeds within toolTimeout.
         bool isWindowVisible (const std::string& windowId) const;
 
         // Test thread: position and size of the window; throws when the window

@@ -3,6 +3,7 @@
 #include "AppRecording.h"
 #include "InsertedSilence.h"
 #include "MainPanelLayout.h"
+#include "PanelPictures.h"
 #include "Polling.h"
 #include "PopupMenuWindow.h"
 #include "SampleComparison.h"
@@ -52,6 +53,8 @@ namespace
     // Its output device box, the first row of the device's own settings
     // under it.
     constexpr e2e::Point outputDeviceBox { 360, 70 };
+    // The inside of the device type box, where the type's name shows.
+    constexpr e2e::Rectangle deviceTypeText { 214, 18, 320, 18 };
     constexpr int audioSettingsWidth = 600;
 
     class WindowsAppTest : public windowstest::WindowsAppTestBase
@@ -72,7 +75,13 @@ namespace
             if (! id.has_value())
                 throw std::runtime_error ("no Audio Settings dialog appeared\n" + windowsApp().process().report());
 
-            return dialogAsItIs (window, *id);
+            const auto dialog = dialogAsItIs (window, *id);
+
+            // Its controls take clicks once it shows them.
+            if (! dialog.waitUntilDrawn (windowstest::wineStartupTimeout))
+                throw std::runtime_error ("the Audio Settings dialog was mapped but not painted\n" + windowsApp().process().report());
+
+            return dialog;
         }
 
         // Test thread: the dialog at its present size, which follows what
@@ -83,6 +92,35 @@ namespace
             const auto main = window.layout();
             const auto g = window.xdotool().geometry (dialogId);
             return { window.xdotool(), dialogId, audioSettingsWidth, g.height - 2 * main.border - main.titleBarHeight };
+        }
+
+        // Test thread: takes pictures of the dialog's content (saved as the
+        // artefact `name`) until `shows` accepts one or the deadline passes,
+        // and returns the last. The dialog's size is asked afresh for each,
+        // as the selector resizes it when it rebuilds.
+        e2e::Screenshot waitForDialog (const e2e::AppWindow& window, const std::string& dialogId, const std::string& name,
+                                       const std::function<bool (const e2e::Screenshot&)>& shows)
+        {
+            std::optional<e2e::Screenshot> shot;
+
+            e2e::pollUntil (windowstest::wineStartupTimeout, [&]
+            {
+                try
+                {
+                    shot = dialogAsItIs (window, dialogId).screenshotOfContent (artefact (name));
+                }
+                catch (const std::out_of_range&)
+                {
+                    return false;   // resized between the size and the picture; look again
+                }
+
+                return shows (*shot);
+            });
+
+            if (! shot.has_value())
+                shot = dialogAsItIs (window, dialogId).screenshotOfContent (artefact (name));
+
+            return *shot;
         }
 
         // Test thread: closes the dialog with its close button and waits
@@ -334,7 +372,7 @@ namespace
             ASSERT_TRUE (linuxApp.waitForJackDevice (jack));
             const auto window = linuxApp.waitForMainWindow();
             linuxGeometry = window.geometry();
-            linuxPanel = window.screenshotOfContent (artefact ("linux-panel.png"));
+            linuxPanel = e2e::waitForStartUpValues (window, artefact ("linux-panel.png"));
             ASSERT_TRUE (linuxApp.closeWithCloseButton (window).has_value());
         }
 
@@ -350,7 +388,7 @@ namespace
         EXPECT_LE (std::abs (geometry.x - linuxGeometry.x), 1) << "x = " << geometry.x;
         EXPECT_LE (std::abs (geometry.y - linuxGeometry.y), 1) << "y = " << geometry.y;
 
-        const auto windowsPanel = window.screenshotOfContent (artefact ("windows-panel.png"));
+        const auto windowsPanel = e2e::waitForStartUpValues (window, artefact ("windows-panel.png"));
         EXPECT_TRUE (samePanelOutsideText (*linuxPanel, windowsPanel));
 
         // The File button and the credit link are drawn there too, each in a
@@ -384,7 +422,7 @@ namespace
     // for the input as the app received it.
     TEST_F (WindowsAppTest, SoundThroughWindowsAudioIsTheRenderersToTheBit)
     {
-        auto& jack = startJack();
+        auto& jack = startJackEightTimesSlower();
         auto& app = launchWindowsApp();
         app.waitForMainWindow();
         e2e::PortsUnderTest ports;
@@ -459,6 +497,7 @@ namespace
         {
             const auto pid = app.process().pid();
             const auto dialog = openAudioSettings (window);
+            const auto withWindowsAudio = dialog.screenshotOfContent (artefact ("audio-settings-windows-audio.png"));
             dialog.clickContent (deviceTypeBox);
             // Throws unless the list holds exactly four entries.
             const auto types = e2e::PopupMenuWindow::waitFor (window.xdotool(), pid, { Row::item, Row::item, Row::item, Row::item },
@@ -466,13 +505,36 @@ namespace
             types.choose (3, dialog.id(), windowstest::wineStartupTimeout);
             ASSERT_TRUE (window.xdotool().waitUntilWindowHidden (types.id(), windowstest::wineStartupTimeout));
 
+            // The selector rebuilds itself for DirectSound, with no device
+            // open: its type box names the new type, and the channel lists
+            // and the rate and buffer boxes of the running device are gone,
+            // so the dialog is shorter. Its output box is at the same place,
+            // but clicked before that it would be the old one.
+            const auto withDirectSound = waitForDialog (window, dialog.id(), "audio-settings-directsound.png",
+                                                        [&] (const e2e::Screenshot& shot)
+            {
+                return shot.height() < withWindowsAudio.height()
+                       && withWindowsAudio.countPixelsDifferentIn (shot, deviceTypeText, 0) > 0;
+            });
+            ASSERT_LT (withDirectSound.height(), withWindowsAudio.height())
+                << "the dialog did not change for DirectSound; see " << withDirectSound.file();
+
             // "Primary Sound Driver", wine's ALSA device, "<< none >>".
-            const auto resized = dialogAsItIs (window, dialog.id());
-            resized.clickContent (outputDeviceBox);
+            dialogAsItIs (window, dialog.id()).clickContent (outputDeviceBox);
             const auto outputs = e2e::PopupMenuWindow::waitFor (window.xdotool(), pid, { Row::item, Row::item, Row::item },
                                                                 windowstest::wineStartupTimeout);
             outputs.choose (0, dialog.id(), windowstest::wineStartupTimeout);
             ASSERT_TRUE (window.xdotool().waitUntilWindowHidden (outputs.id(), windowstest::wineStartupTimeout));
+
+            // The device opens and the selector grows its lists again; the
+            // close button is found on the dialog as it is then.
+            const auto withDevice = waitForDialog (window, dialog.id(), "audio-settings-primary-sound-driver.png",
+                                                   [&] (const e2e::Screenshot& shot)
+            {
+                return shot.height() > withDirectSound.height();
+            });
+            ASSERT_GT (withDevice.height(), withDirectSound.height())
+                << "Primary Sound Driver did not open; see " << withDevice.file();
             ASSERT_TRUE (closeDialog (dialogAsItIs (window, dialog.id())));
         }
 

@@ -30,8 +30,12 @@ namespace windowstest
 
         // Test thread: the test's X server, started once.
         e2e::XvfbServer& startXvfb();
-        // Test thread: the test's JACK server, started once.
+        // Test thread: the test's JACK server, at real time, started once.
         e2e::JackServer& startJack();
+        // Test thread: the test's JACK server with its dummy clock eight
+        // times slower than real time, for a test of wine's sound; throws if
+        // a server was started already.
+        e2e::JackServer& startJackEightTimesSlower();
         // Test thread: the test's wine prefix, made once.
         PrivateWinePrefix& winePrefix();
         // Test thread: starts Velthorn.exe (once) in the prefix, on the X
