@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// The file-system calls behind PendingOutputFile, for POSIX systems and for
-// Windows. Failures come back as errno values, so both platforms name them in
+// The file-system calls behind PendingOutputFile, for POSIX systems
+// (OutputFileCalls_posix.cpp) and for Windows (OutputFileCalls_windows.cpp). Failures come back as errno values, so both platforms name them in
 // the same words.
 struct OutputFileCalls final
 {
@@ -42,6 +42,12 @@ struct OutputFileCalls final
     // `path` (a read-only attribute on Windows, the permission bits here),
     // otherwise an errno value (EACCES for a write-protected file).
     static int checkWritable (const std::string& path);
+
+    // Any thread. Writes up to `numBytes` at the descriptor's position, as
+    // write() does: the number written, or -1 with errno set. On Windows
+    // the system's reason is mapped here, since the C library calls every
+    // reason it has no entry for (a full disk among them) "Invalid argument".
+    static long write (int fd, const char* data, size_t numBytes);
 
     // Any thread. Each returns 0 or an errno value.
     static int syncData (int fd);
