@@ -196,6 +196,21 @@ namespace
                                   return info.index == 0 ? "own_name" : info.index == 1 ? "through_a_link" : "full_path";
                               });
 
+    TEST_F (RenderFailure, RootIsRefusedAWriteProtectedOutputToo)
+    {
+        // Root could write into the file, and the rename needs only the
+        // folder: it was replaced. A file nobody may write to is kept for
+        // root as well; root can make it writable first if it means to.
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "run as root to see root's case";
+
+        ASSERT_EQ (::chmod (dir.path ("out.wav").c_str(), 0444), 0);
+        entriesBefore = dir.entries();
+
+        expectFailure ({ "in.wav", "out.wav" }, 1, "cannot replace output 'out.wav': it is write-protected");
+        EXPECT_EQ (modeOf (dir.path ("out.wav")), 0444u);
+    }
+
     TEST_F (RenderFailure, AWritableOutputIsReplacedUnderTheSameRestrictions)
     {
         // Guards the cases above: only the permission bits make them fail.
