@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,7 +74,18 @@ int OutputFileCalls::syncData (int fd)
 int OutputFileCalls::checkWritable (const std::string& path)
 {
     // The effective user, as the open of a shell redirect would be checked.
-    return ::faccessat (AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+    if (::faccessat (AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return errno;
+
+    // Root passes that check for any file. A file nobody may write to was
+    // made so on purpose, and a render replaces it whole: refused for root
+    // too, who can make it writable first.
+    struct stat info {};
+
+    if (::geteuid() == 0 && ::stat (path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return EACCES;
+
+    return 0;
 }
 
 int OutputFileCalls::setPermissions (int fd, mode_t mode)
@@ -99,4 +113,58 @@ void OutputFileCalls::syncDirectory (const std::string& directory)
 void OutputFileCalls::remove (const std::string& path)
 {
     ::unlink (path.c_str());
+}
+
+unsigned long OutputFileCalls::processId()
+{
+    return static_cast<unsigned long> (::getpid());
+}
+
+void OutputFileCalls::markInUse (int fd)
+{
+    // Released by the system when the process ends, however it ends. On a
+    // network folder the lock is the server's, so a render on another
+    // machine shows as holding its file too.
+    ::flock (fd, LOCK_EX | LOCK_NB);
+}
+
+std::vector<std::string> OutputFileCalls::namesIn (const std::string& directory)
+{
+    std::vector<std::string> names;
+    auto* const listing = ::opendir (directory.c_str());
+
+    if (listing == nullptr)
+        return names;
+
+    while (const auto* entry = ::readdir (listing))
+        names.emplace_back (entry->d_name);
+
+    ::closedir (listing);
+    return names;
+}
+
+bool OutputFileCalls::removeIfAbandoned (const std::string& path, unsigned long creator)
+{
+    // A process with that number runs (or runs as another user): the file
+    // may be its own, in use. Only "no such process" tells it is gone.
+    const auto pid = static_cast<pid_t> (creator);
+
+    if (pid <= 0 || static_cast<unsigned long> (pid) != creator || ::kill (pid, 0) == 0 || errno != ESRCH)
+        return false;
+
+    const auto fd = ::open (path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+
+    if (fd < 0)
+        return false;
+
+    struct stat info {};
+    auto removed = false;
+
+    // The number may be another machine's process: its lock says so.
+    if (::fstat (fd, &info) == 0 && S_ISREG (info.st_mode) && info.st_uid == ::geteuid()
+        && ::flock (fd, LOCK_EX | LOCK_NB) == 0)
+        removed = ::unlink (path.c_str()) == 0;
+
+    ::close (fd);
+    return removed;
 }

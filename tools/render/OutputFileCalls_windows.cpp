@@ -329,3 +329,46 @@ void OutputFileCalls::remove (const std::string& path)
 {
     ::DeleteFileW (WindowsText::widen (path).c_str());
 }
+
+unsigned long OutputFileCalls::processId()
+{
+    return static_cast<unsigned long> (::GetCurrentProcessId());
+}
+
+void OutputFileCalls::markInUse (int)
+{
+    // Nothing to add: the file stays open, and removeIfAbandoned asks for it
+    // unshared, which the system refuses while any process has it open.
+}
+
+std::vector<std::string> OutputFileCalls::namesIn (const std::string& directory)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found {};
+    const auto search = ::FindFirstFileW (WindowsText::widen (join (directory, "*")).c_str(), &found);
+
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+
+    do
+        names.push_back (WindowsText::narrow (found.cFileName));
+    while (::FindNextFileW (search, &found));
+
+    ::FindClose (search);
+    return names;
+}
+
+bool OutputFileCalls::removeIfAbandoned (const std::string& path, unsigned long)
+{
+    // Opened for deletion and shared with no one: refused while the render
+    // that made it, on this machine or another, still has it open. A link
+    // in its place is removed as a link, never what it leads to.
+    const auto handle = ::CreateFileW (WindowsText::widen (path).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+
+    ::CloseHandle (handle);
+    return true;
+}
