@@ -91,8 +91,6 @@ namespace
 
     // Every factor against factor 1 on the same file: the same length, the
     // cross-correlation at its peak with no lag, and the level within 1 dB.
-    // (The resampler's delay is the same at every frequency a guitar gives;
-    // only towards 20 kHz does it grow, by up to a sample and a half.)
     TEST_P (RenderOversampling, EveryFactorLinesUpWithFactorOneAtTheSameLevel)
     {
         const auto& sound = GetParam();
