@@ -81,15 +81,15 @@ private:
 
     const int factor;
     juce::dsp::Oversampling<float> resampler;
+    EffectState state;
+    CachedEffectChain chain;
+    std::vector<ChainSettings> spreadSettings;
 
     // The linear-phase filters' delay is a whole number of high-rate samples
     // but not always of device samples; this many high-rate samples more
     // make it one (none for the IIR filters, whose own compensation does it).
     std::vector<float> alignment;
     size_t alignmentPosition = 0;
-    EffectState state;
-    CachedEffectChain chain;
-    std::vector<ChainSettings> spreadSettings;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OversampledChain)
 };
