@@ -292,6 +292,30 @@ namespace
         ASSERT_TRUE (removal.status.has_value()) << removal.describe();
         EXPECT_TRUE (removal.status->isExitCode (2)) << removal.describe();
 
+        // Interactively the installer asks to close the app: Retry while it
+        // still runs asks again, Cancel stops it as silence does.
+        {
+            e2e::ProcessSpec setupSpec;
+            setupSpec.label = "interactive-setup";
+            setupSpec.arguments = { PrivateWinePrefix::wineProgram(), VELTHORN_WINDOWS_INSTALLER };
+            setupSpec.environment = prefix.environment().set ("DISPLAY", display.display());
+            setupSpec.logDirectory = work.path() / "logs";
+            e2e::Process setup (setupSpec);
+
+            const auto question = xdo.waitForVisibleWindow (setup.pid(), "^Velthorn", windowstest::wineStartupTimeout);
+            ASSERT_TRUE (question.has_value()) << "the installer asked nothing\n" << setup.report();
+            xdo.pressKeys (*question, "Return");   // Retry, the default button
+            ASSERT_TRUE (xdo.waitUntilWindowHidden (*question, windowstest::wineStartupTimeout)) << setup.report();
+
+            const auto again = xdo.waitForVisibleWindow (setup.pid(), "^Velthorn", windowstest::wineStartupTimeout);
+            ASSERT_TRUE (again.has_value()) << "Retry with the app still running did not ask again\n" << setup.report();
+            xdo.pressKeys (*again, "Escape");   // Cancel
+
+            const auto ended = setup.waitForExit (std::chrono::minutes (1));
+            ASSERT_TRUE (ended.has_value()) << "the installer went on after Cancel\n" << setup.report();
+            EXPECT_TRUE (ended->isExitCode (2)) << ended->describe() << "\n" << setup.report();
+        }
+
         for (const auto& file : installed)
             EXPECT_TRUE (endsWith (file, marker)) << file << " was replaced or removed under the running app";
 
