@@ -252,14 +252,17 @@ namespace
     // status 2 before touching anything; once it has ended they do their work.
     TEST_F (WindowsInstallerTest, SilentSetupOverARunningVelthornChangesNothingAndSaysSo)
     {
-        const auto install = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S" });
+        // A folder without spaces: the uninstaller takes the folder after
+        // _?= unquoted, and wine quotes an argument with spaces.
+        const std::string folder = "C:\\Velthorn";
+        const auto install = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S", "/D=" + folder });
         ASSERT_TRUE (install.succeeded()) << install.describe();
         ASSERT_TRUE (prefix.waitUntilAllProgramsEnded());
 
         const std::string marker = "velthorn-installer-test-marker";
-        const std::vector<fs::path> installed { prefix.onDriveC (programFolder + "\\Velthorn.exe"),
-                                                prefix.onDriveC (programFolder + "\\velthorn-render.exe"),
-                                                prefix.onDriveC (programFolder + "\\README.txt") };
+        const std::vector<fs::path> installed { prefix.onDriveC (folder + "\\Velthorn.exe"),
+                                                prefix.onDriveC (folder + "\\velthorn-render.exe"),
+                                                prefix.onDriveC (folder + "\\README.txt") };
         for (const auto& file : installed)
             appendMarker (file, marker);
 
@@ -269,7 +272,7 @@ namespace
 
         e2e::ProcessSpec spec;
         spec.label = "running-velthorn";
-        spec.arguments = { PrivateWinePrefix::wineProgram(), programFolder + "\\Velthorn.exe" };
+        spec.arguments = { PrivateWinePrefix::wineProgram(), folder + "\\Velthorn.exe" };
         spec.environment = prefix.environment().set ("DISPLAY", display.display()).set ("ALSA_CONFIG_PATH", noDevices.string());
         spec.logDirectory = work.path() / "logs";
         e2e::Process app (spec);
@@ -282,13 +285,13 @@ namespace
         const auto before = driveContents (prefix);
         const auto listedBefore = registryKey (prefix, uninstallKey);
 
-        const auto again = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S" });
+        const auto again = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S", "/D=" + folder });
         ASSERT_TRUE (again.status.has_value()) << again.describe();
         EXPECT_TRUE (again.status->isExitCode (2)) << again.describe();
 
         // Run in place (_?=), the uninstaller returns its own status rather
         // than that of the copy it would start.
-        const auto removal = prefix.run ({ programFolder + "\\Uninstall.exe", "/S", "_?=" + programFolder });
+        const auto removal = prefix.run ({ folder + "\\Uninstall.exe", "/S", "_?=" + folder });
         ASSERT_TRUE (removal.status.has_value()) << removal.describe();
         EXPECT_TRUE (removal.status->isExitCode (2)) << removal.describe();
 
@@ -329,7 +332,7 @@ namespace
         ASSERT_TRUE (status.has_value()) << "Velthorn.exe did not close\n" << app.report();
 
         // With the app gone, the same silent setup replaces every file.
-        const auto afterwards = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S" });
+        const auto afterwards = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S", "/D=" + folder });
         ASSERT_TRUE (afterwards.succeeded()) << afterwards.describe();
         const fs::path build (VELTHORN_WINDOWS_BUILD);
         EXPECT_TRUE (sameFile (installed[0], build / "bin" / "Velthorn.exe"));
