@@ -47,14 +47,38 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 The Velthorn dev
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; A running Velthorn holds this mutex (src/app/RunningInstanceMark.h). Windows
+; will not replace or delete the files of a running program, so an update over
+; it would be left half done: the running app is looked for before anything is
+; touched. Interactively the user is asked to close it (Retry) or to stop
+; (Cancel); silently (/S) the setup stops at once with exit status 2,
+; nothing changed.
+!define RUNNING_MUTEX "Global\VelthornIsRunning"
+!define SYNCHRONIZE 0x00100000
+
+!macro StopWhileVelthornRuns WHAT
+    velthornRunning_${WHAT}:
+        System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${RUNNING_MUTEX}") p .r0'
+        StrCmp $0 0 velthornNotRunning_${WHAT}
+        System::Call 'kernel32::CloseHandle(p r0)'
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+            "Velthorn is running. Close it, then choose Retry to continue the ${WHAT}, or Cancel to stop it; nothing has been changed." \
+            /SD IDCANCEL IDRETRY velthornRunning_${WHAT}
+        SetErrorLevel 2
+        Quit
+    velthornNotRunning_${WHAT}:
+!macroend
+
 ; The Start menu and the registry of the whole machine, in its 64-bit view,
 ; as a program in Program Files belongs to every user.
 Function .onInit
+    !insertmacro StopWhileVelthornRuns "installation"
     SetShellVarContext all
     SetRegView 64
 FunctionEnd
 
 Function un.onInit
+    !insertmacro StopWhileVelthornRuns "removal"
     SetShellVarContext all
     SetRegView 64
 FunctionEnd

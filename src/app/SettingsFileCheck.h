@@ -7,7 +7,10 @@
 // Whether the app's settings file may be read. The framework parses it
 // whole as the settings are first used, recursing once per nested element:
 // a damaged file nested deep enough crashed the app at every start, before
-// its window showed. Such a file is not read (see StateDocumentCheck).
+// its window showed. Such a file is not read (see StateDocumentCheck), nor
+// is anything in its place that is not a regular file: a named pipe kept
+// the app waiting in open() for a writer, and a link to /dev/zero was read
+// until memory ran out.
 class SettingsFileCheck final
 {
 public:

@@ -15,6 +15,8 @@ VelthornApplication::~VelthornApplication()
 
 void VelthornApplication::initialise (const juce::String&)
 {
+    runningMark = std::make_unique<RunningInstanceMark>();
+
     // Nothing else is touched first: no setting is read or written and no
     // audio device opened for a window that cannot be shown.
     if (const auto problem = DisplayCheck::problem(); ! problem.empty())
@@ -66,6 +68,7 @@ void VelthornApplication::shutdown()
     // the device manager before anything else goes.
     mainWindow = nullptr;
     quitSignals = nullptr;
+    runningMark = nullptr;
 }
 
 const juce::String VelthornApplication::getApplicationName()

@@ -4,6 +4,7 @@
 
 #include "MainAppWindow.h"
 #include "QuitSignalWatcher.h"
+#include "RunningInstanceMark.h"
 
 // The application object: configures the settings store, creates the main
 // window at start-up and deletes it at shutdown. Message thread only.
@@ -23,6 +24,9 @@ public:
     const juce::String getApplicationVersion() override;
 
 private:
+    // Up from the start to the end, so an installer never replaces the
+    // program under a running app (see RunningInstanceMark).
+    std::unique_ptr<RunningInstanceMark> runningMark;
     // Before the window, so SIGTERM and SIGHUP quit cleanly from the start.
     std::unique_ptr<QuitSignalWatcher> quitSignals;
     std::unique_ptr<MainAppWindow> mainWindow;

@@ -100,7 +100,8 @@ void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
         oversampledChains[i].reset();
 
         if (prepareAllFactors || chainFactor == factor)
-            oversampledChains[i] = std::make_unique<OversampledChain> (chainFactor, effectState->sampleRate, blockSize);
+            oversampledChains[i] = std::make_unique<OversampledChain> (chainFactor, effectState->sampleRate, blockSize,
+                                                                      resampling);
 
         if (chainFactor == factor)
             activeOversampledChain = oversampledChains[i].get();
@@ -126,9 +127,9 @@ void AudioMidiHandler::setOversampling (int factor) noexcept
         oversampling.store (factor, relaxed);
 }
 
-int AudioMidiHandler::latencyForOversampling (int factor) noexcept
+int AudioMidiHandler::latencyForOversampling (int factor, Resampling filters) noexcept
 {
-    return OversampledChain::latencyFor (factor);
+    return OversampledChain::latencyFor (factor, filters);
 }
 
 void AudioMidiHandler::switchOversampling (int factor) noexcept

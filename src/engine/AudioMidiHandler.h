@@ -4,6 +4,7 @@
 
 #include "ChainSettings.h"
 #include "EffectState.h"
+#include "Resampling.h"
 
 #include <atomic>
 #include <cstdint>
@@ -75,9 +76,14 @@ public:
     // playing); otherwise only the factor asked for is prepared.
     void prepareEveryOversampling (bool shouldPrepareAll) noexcept { prepareAllFactors = shouldPrepareAll; }
 
+    // Message thread, before the device starts. The filters the oversampled
+    // chain is resampled with (see Resampling): the low-latency ones unless
+    // set otherwise.
+    void setResampling (Resampling newResampling) noexcept { resampling = newResampling; }
+
     // Any thread. How many device samples the output lags the input at this
-    // factor (the resampler's delay); 0 at factor 1.
-    static int latencyForOversampling (int factor) noexcept;
+    // factor with these filters (the resampler's delay); 0 at factor 1.
+    static int latencyForOversampling (int factor, Resampling resampling = Resampling::lowLatency) noexcept;
 
     // The parameter block, read directly by the main panel's display timer.
     // The running device's rate in Hz, 0 while none runs. Message thread only.
@@ -134,6 +140,7 @@ private:
     std::atomic<int32_t> oversampling { 1 };
     std::atomic<int32_t> runningOversampling { 1 };
     bool prepareAllFactors = false;
+    Resampling resampling = Resampling::lowLatency;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioMidiHandler)
 };

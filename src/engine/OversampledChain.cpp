@@ -14,17 +14,59 @@ namespace
         return factor == 2 ? 1u : factor == 4 ? 2u : 3u;
     }
 
-    // Polyphase IIR half-band stages at the framework's maximum quality, the
-    // total delay made a whole number of device samples.
-    constexpr auto filterType = Resampler::filterHalfBandPolyphaseIIR;
-    constexpr bool maximumQuality = true;
-    constexpr bool wholeSampleLatency = true;
-
-    int measureLatency (int factor)
+    Resampler::FilterType filterTypeFor (Resampling resampling) noexcept
     {
-        Resampler resampler (1, stagesFor (factor), filterType, maximumQuality, wholeSampleLatency);
+        return resampling == Resampling::linearPhase ? Resampler::filterHalfBandFIREquiripple
+                                                     : Resampler::filterHalfBandPolyphaseIIR;
+    }
+
+    // Half-band stages at the framework's maximum quality. The IIR filters'
+    // delay is made a whole number of device samples by the framework's own
+    // fractional delay. The FIR filters' is not: that delay is an allpass
+    // whose delay varies with frequency, which would undo their linear
+    // phase. Their delay is a whole number of high-rate samples instead (each
+    // stage's two filters have even orders), topped up by alignmentFor.
+    constexpr bool maximumQuality = true;
+
+    bool usesFrameworkCompensation (Resampling resampling) noexcept
+    {
+        return resampling == Resampling::lowLatency;
+    }
+
+    struct Delay
+    {
+        int deviceSamples;    // the whole delay, alignment included
+        int alignment;        // high-rate samples added to make it whole
+    };
+
+    Delay measureDelay (int factor, Resampling resampling)
+    {
+        Resampler resampler (1, stagesFor (factor), filterTypeFor (resampling), maximumQuality,
+                             usesFrameworkCompensation (resampling));
         resampler.initProcessing (1);
-        return static_cast<int> (std::lround (resampler.getLatencyInSamples()));
+        const auto latency = static_cast<double> (resampler.getLatencyInSamples());
+
+        if (usesFrameworkCompensation (resampling))
+            return { static_cast<int> (std::lround (latency)), 0 };
+
+        const auto highRateSamples = std::lround (latency * factor);
+        jassert (std::abs (latency * factor - static_cast<double> (highRateSamples)) < 1.0e-3);
+        const auto alignment = static_cast<int> ((factor - highRateSamples % factor) % factor);
+        return { static_cast<int> ((highRateSamples + alignment) / factor), alignment };
+    }
+
+    // Every factor's delay, for both filter kinds, measured once.
+    const Delay& delayFor (int factor, Resampling resampling)
+    {
+        static const std::array<std::array<Delay, 3>, 2> delays {
+            std::array<Delay, 3> { measureDelay (2, Resampling::lowLatency), measureDelay (4, Resampling::lowLatency),
+                                   measureDelay (8, Resampling::lowLatency) },
+            std::array<Delay, 3> { measureDelay (2, Resampling::linearPhase), measureDelay (4, Resampling::linearPhase),
+                                   measureDelay (8, Resampling::linearPhase) }
+        };
+
+        const auto& row = delays[resampling == Resampling::linearPhase ? 1 : 0];
+        return row[factor == 2 ? 0 : factor == 4 ? 1 : 2];
     }
 }
 
@@ -33,24 +75,23 @@ bool OversampledChain::isSupportedFactor (int factor) noexcept
     return factor == 1 || std::find (std::begin (factors), std::end (factors), factor) != std::end (factors);
 }
 
-int OversampledChain::latencyFor (int factor) noexcept
+int OversampledChain::latencyFor (int factor, Resampling resampling) noexcept
 {
     // The designs do not depend on the rate, so neither does their delay.
-    static const std::array<int, 3> latencies { measureLatency (2), measureLatency (4), measureLatency (8) };
+    if (factor != 2 && factor != 4 && factor != 8)
+        return 0;
 
-    for (size_t i = 0; i < latencies.size(); ++i)
-        if (factors[i] == factor)
-            return latencies[i];
-
-    return 0;
+    return delayFor (factor, resampling).deviceSamples;
 }
 
-OversampledChain::OversampledChain (int oversamplingFactor, int deviceRate, int maximumBlockSize)
+OversampledChain::OversampledChain (int oversamplingFactor, int deviceRate, int maximumBlockSize, Resampling resampling)
     : factor (oversamplingFactor),
-      resampler (1, stagesFor (oversamplingFactor), filterType, maximumQuality, wholeSampleLatency),
+      resampler (1, stagesFor (oversamplingFactor), filterTypeFor (resampling), maximumQuality,
+                 usesFrameworkCompensation (resampling)),
       state (deviceRate, oversamplingFactor),
       chain (state, settingsPiece * oversamplingFactor),
-      spreadSettings (static_cast<size_t> (settingsPiece * oversamplingFactor))
+      spreadSettings (static_cast<size_t> (settingsPiece * oversamplingFactor)),
+      alignment (static_cast<size_t> (delayFor (oversamplingFactor, resampling).alignment), 0.0f)
 {
     jassert (oversamplingFactor == 2 || oversamplingFactor == 4 || oversamplingFactor == 8);
     resampler.initProcessing (static_cast<size_t> (std::max (maximumBlockSize, 1)));
@@ -80,6 +121,7 @@ void OversampledChain::process (float* samples, const ChainSettings* settings, i
         chain.processBlock (high + static_cast<ptrdiff_t> (start) * factor, spreadSettings.data(), count * factor);
     }
 
+    align (high, n * factor);
     resampler.processSamplesDown (block);
 
     // A sample beyond the float range (a huge input, or a loud echo fed back
@@ -90,8 +132,21 @@ void OversampledChain::process (float* samples, const ChainSettings* settings, i
         if (! std::isfinite (samples[j]))
         {
             resampler.reset();
+            std::fill (alignment.begin(), alignment.end(), 0.0f);
             break;
         }
+    }
+}
+
+void OversampledChain::align (float* high, int count) noexcept
+{
+    if (alignment.empty())
+        return;
+
+    for (int i = 0; i < count; ++i)
+    {
+        std::swap (high[i], alignment[alignmentPosition]);
+        alignmentPosition = alignmentPosition + 1 == alignment.size() ? 0 : alignmentPosition + 1;
     }
 }
 
@@ -99,4 +154,6 @@ void OversampledChain::restart() noexcept
 {
     resampler.reset();
     chain.restart();
+    std::fill (alignment.begin(), alignment.end(), 0.0f);
+    alignmentPosition = 0;
 }

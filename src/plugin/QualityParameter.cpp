@@ -1,6 +1,7 @@
 #include "QualityParameter.h"
 
 #include <array>
+#include <cmath>
 
 namespace
 {
@@ -35,6 +36,10 @@ QualityParameter::QualityParameter()
 
 int QualityParameter::indexFor (float normalisedValue) noexcept
 {
+    // Only text is asked for such a value; it reads as the default.
+    if (! std::isfinite (normalisedValue))
+        return 0;
+
     return juce::jlimit (0, lastIndex, juce::roundToInt (normalisedValue * static_cast<float> (lastIndex)));
 }
 
@@ -59,6 +64,12 @@ float QualityParameter::getValue() const
 
 void QualityParameter::setValue (float newValue)
 {
+    // A NaN or an infinity stands for no choice at all (broken automation, a
+    // host's arithmetic gone wrong): the choice stays as it was. A finite
+    // value beyond the range goes to its nearest end, as a knob's does.
+    if (! std::isfinite (newValue))
+        return;
+
     value.store (normalisedForIndex (indexFor (newValue)), std::memory_order_relaxed);
 }
 

@@ -15,6 +15,9 @@
 // the plugin's description at normalised values, and an LV2 host that offers
 // them as a menu sends those values back as the parameter's own. On 0..1
 // both are the same, so every choice in the menu is the one it names.
+//
+// A non-finite value (NaN, either infinity) leaves the choice as it was; a
+// finite value beyond 0..1 counts as the nearest end.
 class QualityParameter final : public juce::RangedAudioParameter
 {
 public:

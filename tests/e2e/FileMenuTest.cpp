@@ -12,12 +12,17 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace
 {
@@ -123,6 +128,34 @@ namespace
                 return ::testing::AssertionSuccess();
 
             return ::testing::AssertionFailure() << "the dialog was still open after Escape";
+        }
+
+        // Test thread: starts the app on a settings file it must refuse,
+        // expects it named on standard error with `reason`, opens and closes
+        // Audio Settings (where the app would save a device choice) and
+        // quits, which must end the app with 0.
+        void runRefusingTheSettingsFile (const std::string& reason)
+        {
+            const auto file = e2e::VelthornApp::settingsFileIn (home());
+            const auto window = launchAppOnJack();
+            auto& app = launchedApp();
+            const auto said = app.process().standardError();
+            EXPECT_NE (said.find ("Velthorn: not reading the settings file " + file.string() + ": " + reason), std::string::npos)
+                << said;
+
+            {
+                const e2e::JackClientNamesLock lock;
+                const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
+                                                  audioSettingsWidth);
+                ASSERT_TRUE (closeWithEscape (dialog));
+            }
+
+            const auto status = app.quitBy ([&]
+            {
+                openFileMenu (window).choose (quitItem, window.id(), e2e::startupTimeout);
+            });
+            ASSERT_TRUE (status.has_value()) << "the app was still running after Quit was chosen\n" << app.process().report();
+            EXPECT_TRUE (status->isExitCode (0)) << status->describe() << "\n" << app.process().report();
         }
     };
 
@@ -324,25 +357,9 @@ namespace
         writeSettingsFile (saved);
         const auto file = e2e::VelthornApp::settingsFileIn (home());
 
-        const auto window = launchAppOnJack();
-        auto& app = launchedApp();
-        const auto said = app.process().standardError();
-        EXPECT_NE (said.find ("Velthorn: not reading the settings file " + file.string() + ": " + GetParam().reason), std::string::npos)
-            << said;
-
-        {
-            const e2e::JackClientNamesLock lock;
-            const auto dialog = dialogWindow (window, openDialogFromFileMenu (window, audioSettingsItem, "Audio Settings"),
-                                              audioSettingsWidth);
-            ASSERT_TRUE (closeWithEscape (dialog));
-        }
-
-        const auto status = app.quitBy ([&]
-        {
-            openFileMenu (window).choose (quitItem, window.id(), e2e::startupTimeout);
-        });
-        ASSERT_TRUE (status.has_value()) << "the app was still running after Quit was chosen\n" << app.process().report();
-        EXPECT_TRUE (status->isExitCode (0)) << status->describe() << "\n" << app.process().report();
+        runRefusingTheSettingsFile (GetParam().reason);
+        if (HasFatalFailure())
+            return;
 
         std::ifstream in (file, std::ios::binary);
         const std::string after ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
@@ -363,6 +380,89 @@ namespace
                           "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>\n"
                           "<PROPERTIES><VALUE name=\"x\" val=\"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"/></PROPERTIES>\n",
                           "it holds more elements than a settings file can, nested or declared" }),
+        [] (const auto& info) { return std::string (info.param.name); });
+
+    // Something other than a file where the settings file belongs. A named
+    // pipe kept the app waiting in open() for a writer, with no window and
+    // deaf to SIGTERM; a link to /dev/zero was read until the app crashed.
+    // Each is named on standard error and left where it is, and the app
+    // starts on the default devices, as for a damaged file.
+    struct NotAFile
+    {
+        const char* name;
+        std::function<bool (const std::filesystem::path&)> make;   // false: cannot be made here
+        const char* reason;
+    };
+
+    void PrintTo (const NotAFile& c, std::ostream* out)
+    {
+        *out << c.name;
+    }
+
+    class NotAFileSettingsTest : public FileMenuTest,
+                                 public ::testing::WithParamInterface<NotAFile>
+    {
+    };
+
+    std::string entryDescription (const std::filesystem::path& path)
+    {
+        const auto status = std::filesystem::symlink_status (path);
+
+        if (status.type() == std::filesystem::file_type::symlink)
+            return "a link to " + std::filesystem::read_symlink (path).string();
+
+        return std::to_string (static_cast<int> (status.type())) + " mode "
+             + std::to_string (static_cast<int> (status.permissions()));
+    }
+
+    TEST_P (NotAFileSettingsTest, IsNamedLeftInPlaceAndTheAppStartsOnTheDefaultDevices)
+    {
+        const auto file = e2e::VelthornApp::settingsFileIn (home());
+        std::filesystem::create_directories (file.parent_path());
+
+        if (! GetParam().make (file))
+            GTEST_SKIP() << "cannot make " << GetParam().name << " at " << file << " here";
+
+        const auto before = entryDescription (file);
+
+        runRefusingTheSettingsFile (GetParam().reason);
+        if (HasFatalFailure())
+            return;
+
+        EXPECT_EQ (entryDescription (file), before) << "what stood where the settings file belongs was changed";
+        EXPECT_EQ (std::distance (std::filesystem::directory_iterator (file.parent_path()), std::filesystem::directory_iterator()), 1)
+            << "nothing beside the settings file";
+    }
+
+    INSTANTIATE_TEST_SUITE_P (Entries, NotAFileSettingsTest, ::testing::Values (
+        NotAFile { "LinkToDevZero",
+                   [] (const std::filesystem::path& p) { return ::symlink ("/dev/zero", p.c_str()) == 0; },
+                   "it is a character device, not a regular file" },
+        NotAFile { "NamedPipe",
+                   [] (const std::filesystem::path& p) { return ::mkfifo (p.c_str(), 0644) == 0; },
+                   "it is a pipe, not a regular file" },
+        NotAFile { "Socket",
+                   [] (const std::filesystem::path& p)
+                   {
+                       sockaddr_un address {};
+                       address.sun_family = AF_UNIX;
+
+                       if (p.string().size() >= sizeof (address.sun_path))
+                           return false;
+
+                       std::strcpy (address.sun_path, p.c_str());
+                       const auto fd = ::socket (AF_UNIX, SOCK_STREAM, 0);
+                       const auto bound = fd >= 0 && ::bind (fd, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) == 0;
+
+                       if (fd >= 0)
+                           ::close (fd);
+
+                       return bound;
+                   },
+                   "it is a socket, not a regular file" },
+        NotAFile { "Directory",
+                   [] (const std::filesystem::path& p) { return std::filesystem::create_directory (p); },
+                   "it is a directory, not a regular file" }),
         [] (const auto& info) { return std::string (info.param.name); });
 
     TEST_F (FileMenuTest, ThePanelRepaintsWhereTheFileMenuWasWhileAudioSettingsIsOpen)

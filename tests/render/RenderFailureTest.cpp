@@ -4,6 +4,7 @@
 
 #include "RenderFixture.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -195,6 +196,21 @@ namespace
                                   return info.index == 0 ? "own_name" : info.index == 1 ? "through_a_link" : "full_path";
                               });
 
+    TEST_F (RenderFailure, RootIsRefusedAWriteProtectedOutputToo)
+    {
+        // Root could write into the file, and the rename needs only the
+        // folder: it was replaced. A file nobody may write to is kept for
+        // root as well; root can make it writable first if it means to.
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "run as root to see root's case";
+
+        ASSERT_EQ (::chmod (dir.path ("out.wav").c_str(), 0444), 0);
+        entriesBefore = dir.entries();
+
+        expectFailure ({ "in.wav", "out.wav" }, 1, "cannot replace output 'out.wav': it is write-protected");
+        EXPECT_EQ (modeOf (dir.path ("out.wav")), 0444u);
+    }
+
     TEST_F (RenderFailure, AWritableOutputIsReplacedUnderTheSameRestrictions)
     {
         // Guards the cases above: only the permission bits make them fail.
@@ -318,6 +334,62 @@ namespace
                                                  std::pair (SIGTERM, SIGQUIT), std::pair (SIGHUP, SIGUSR1)),
                               [] (const ::testing::TestParamInfo<std::pair<int, int>>& info)
                               { return signalName (info.param.first) + "_then_" + signalName (info.param.second); });
+
+    // The hidden temporary files of `out.wav` in the folder.
+    std::vector<std::string> temporaryFilesOfOut (const std::vector<std::string>& entries)
+    {
+        std::vector<std::string> found;
+
+        for (const auto& name : entries)
+            if (name.rfind (".out.wav.", 0) == 0)
+                found.push_back (name);
+
+        return found;
+    }
+
+    TEST_F (RenderFailure, ALaterRenderRemovesWhatAKilledOneLeftOfTheSameOutput)
+    {
+        // SIGKILL cannot be caught: the killed render leaves its temporary file.
+        {
+            rendertest::RunningRenderer killed ({ "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
+                                                dir.root());
+            ASSERT_TRUE (killed.waitForStderr ("%"));
+            killed.sendSignal (SIGKILL);
+            EXPECT_EQ (killed.wait().signal, SIGKILL);
+        }
+
+        ASSERT_EQ (temporaryFilesOfOut (dir.entries()).size(), 1u) << "the killed render left nothing to clean up";
+
+        // Another output's leftover is not this render's business.
+        rendertest::writeBytes (dir.path (".other.wav.1.abcdef.part"), previousTake);
+
+        const auto result = run ({ "in.wav", "out.wav" });
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+        EXPECT_EQ (rendertest::readAudio (dir.path ("out.wav")).numSamples(), 8820);
+
+        auto expected = entriesBefore;
+        expected.push_back (".other.wav.1.abcdef.part");
+        std::sort (expected.begin(), expected.end());
+        EXPECT_EQ (dir.entries(), expected) << "the leftover of out.wav is still there, or something else went";
+    }
+
+    TEST_F (RenderFailure, ARenderLeavesTheTemporaryFileOfOneStillRunning)
+    {
+        // Two renders of the same output at once: the first one's file is in use.
+        rendertest::RunningRenderer running ({ "in.wav", "out.wav", "--tail", "3600", "--block", "1", "--progress" },
+                                             dir.root());
+        ASSERT_TRUE (running.waitForStderr ("%"));
+        const auto inUse = temporaryFilesOfOut (dir.entries());
+        ASSERT_EQ (inUse.size(), 1u);
+
+        const auto result = run ({ "in.wav", "out.wav" });
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+        EXPECT_EQ (temporaryFilesOfOut (dir.entries()), inUse) << "the running render's file was removed";
+
+        running.sendSignal (SIGTERM);
+        EXPECT_EQ (running.wait().signal, SIGTERM);
+        EXPECT_EQ (temporaryFilesOfOut (dir.entries()), std::vector<std::string> {});
+    }
 
     TEST_F (RenderFailure, TheFileSizeLimitIsAnErrorNotASignal)
     {

@@ -126,6 +126,18 @@ namespace
         EXPECT_NE (usage.find ("  --oversample 1|2|4|8\n"), std::string::npos);
     }
 
+    TEST (RenderOptions, ResamplingIsLinearPhaseUnlessTheLowLatencyFiltersAreAskedFor)
+    {
+        EXPECT_EQ (parseOk ({ "a.wav", "b.wav" }).resampling, Resampling::linearPhase);
+        EXPECT_EQ (parseOk ({ "a.wav", "b.wav", "--resampling", "linear-phase" }).resampling, Resampling::linearPhase);
+        EXPECT_EQ (parseOk ({ "a.wav", "b.wav", "--resampling", "low-latency" }).resampling, Resampling::lowLatency);
+        EXPECT_EQ (parseOk ({ "--resampling=low-latency", "a.wav", "b.wav" }).resampling, Resampling::lowLatency);
+
+        const auto usage = RenderOptions::usage();
+        EXPECT_NE (usage.find ("[--resampling linear-phase|low-latency]"), std::string::npos);
+        EXPECT_NE (usage.find ("  --resampling linear-phase|low-latency\n"), std::string::npos);
+    }
+
     TEST (RenderOptions, LimitsAreAccepted)
     {
         EXPECT_EQ (parseOk ({ "a.wav", "b.wav", "--block", "1" }).blockSize, 1);
@@ -216,6 +228,11 @@ namespace
             BadCommandLine { { "a.wav", "b.wav", "--oversample=" }, "--oversample takes 1, 2, 4 or 8" },
             BadCommandLine { { "a.wav", "b.wav", "--oversample" }, "--oversample needs a value" },
             BadCommandLine { { "a.wav", "b.wav", "--oversample", "2", "--oversample", "2" }, "--oversample given more than once" },
+            BadCommandLine { { "a.wav", "b.wav", "--resampling", "fir" },
+                             "--resampling takes linear-phase or low-latency, got 'fir'" },
+            BadCommandLine { { "a.wav", "b.wav", "--resampling" }, "--resampling needs a value" },
+            BadCommandLine { { "a.wav", "b.wav", "--resampling", "low-latency", "--resampling", "low-latency" },
+                             "--resampling given more than once" },
             BadCommandLine { { "a.wav", "b.wav", "--progress", "--quiet" }, "contradict" },
             BadCommandLine { { "a.wav", "b.wav", "--quiet=yes" }, "--quiet takes no value" },
             BadCommandLine { { "", "b.wav" }, "must not be empty" }));

@@ -240,7 +240,8 @@ namespace rendertest
                                          const std::vector<std::pair<int, float>>& settings,
                                          const std::vector<TimedMidi>& events, int oversampling)
     {
-        const int64_t latency = AudioMidiHandler::latencyForOversampling (oversampling);
+        // As the renderer runs it: the linear-phase resampler.
+        const int64_t latency = AudioMidiHandler::latencyForOversampling (oversampling, Resampling::linearPhase);
         const auto total = input.numSamples() + tailSamples + latency;
 
         // The input followed by the silent tail, one buffer per channel.
@@ -256,6 +257,7 @@ namespace rendertest
 
         AudioMidiHandler engine;
         engine.setOversampling (oversampling);
+        engine.setResampling (Resampling::linearPhase);
 
         for (const auto& [index, value] : settings)
             engine.setParameter (index, value);

@@ -349,6 +349,63 @@ namespace
         EXPECT_EQ (entriesOf (folder.path), std::vector<std::string> {});
     }
 
+    // A small disk of its own: a 64 KiB memory file system mounted on a new
+    // folder (in the mount namespace the test runs in, which wine's server
+    // shares). Only root may mount one.
+    class SmallDisk final
+    {
+    public:
+        explicit SmallDisk (const std::string& folderPath)
+            : path (folderPath)
+        {
+            if (::mkdir (path.c_str(), 0755) != 0)
+            {
+                problem = std::strerror (errno);
+                return;
+            }
+
+            mounted = ::mount ("velthorn-small-disk", path.c_str(), "tmpfs", 0, "size=64k,mode=0755") == 0;
+            problem = mounted ? "" : std::strerror (errno);
+        }
+
+        ~SmallDisk()
+        {
+            if (mounted)
+                ::umount2 (path.c_str(), MNT_DETACH);
+        }
+
+        SmallDisk (const SmallDisk&) = delete;
+        SmallDisk& operator= (const SmallDisk&) = delete;
+
+        const std::string path;
+        bool mounted = false;
+        std::string problem;
+    };
+
+    TEST_F (WindowsRenderFiles, AFullDiskIsCalledFullAsOnLinux)
+    {
+        const SmallDisk disk (dir.path ("small"));
+
+        if (! disk.mounted)
+            GTEST_SKIP() << "cannot mount a small file system here: " << disk.problem;
+
+        entriesBefore = dir.entries();
+
+        // A second of tail makes the output several times larger than the disk.
+        const auto onLinux = run ({ "in.wav", "small/out.wav", "--tail", "1" });
+        EXPECT_EQ (onLinux.exitCode, 1);
+        EXPECT_EQ (onLinux.err, "velthorn-render: cannot write output 'small/out.wav': No space left on device\n");
+        EXPECT_EQ (entriesOf (disk.path), std::vector<std::string> {}) << "Linux left something on the disk";
+
+        const auto onWindows = wintest::runWindowsRenderer ({ "in.wav", "small\\out.wav", "--tail", "1" }, dir.root());
+        EXPECT_EQ (onWindows.exitCode, 1);
+        EXPECT_EQ (withoutCarriageReturns (onWindows.err),
+                   "velthorn-render: cannot write output 'small\\out.wav': No space left on device\n");
+        EXPECT_EQ (entriesOf (disk.path), std::vector<std::string> {}) << "Windows left something on the disk";
+
+        expectFolderUntouched ("small\\out.wav");
+    }
+
     TEST_F (WindowsRenderFiles, AnExistingOutputIsReplacedWholeAndOnlyWhenDone)
     {
         // Twice: a long render replacing an old file, then a short one

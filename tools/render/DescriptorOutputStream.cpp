@@ -1,5 +1,7 @@
 #include "DescriptorOutputStream.h"
 
+#include "OutputFileCalls.h"
+
 #include <cerrno>
 #include <unistd.h>
 #include <utility>
@@ -35,7 +37,7 @@ bool DescriptorOutputStream::writeThrough (const char* data, size_t numBytes)
 {
     while (numBytes > 0)
     {
-        const auto written = ::write (fd, data, numBytes);
+        const auto written = OutputFileCalls::write (fd, data, numBytes);
 
         if (written < 0)
         {

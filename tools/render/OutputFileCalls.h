@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// The file-system calls behind PendingOutputFile, for POSIX systems and for
-// Windows. Failures come back as errno values, so both platforms name them in
+// The file-system calls behind PendingOutputFile, for POSIX systems
+// (OutputFileCalls_posix.cpp) and for Windows (OutputFileCalls_windows.cpp). Failures come back as errno values, so both platforms name them in
 // the same words.
 struct OutputFileCalls final
 {
@@ -39,9 +39,17 @@ struct OutputFileCalls final
     static int createUnique (std::vector<char>& nameTemplate, int suffixLength);
 
     // Any thread. 0 when this user may write into the existing file at
-    // `path` (a read-only attribute on Windows, the permission bits here),
-    // otherwise an errno value (EACCES for a write-protected file).
+    // `path` (a read-only attribute on Windows, the permission bits here;
+    // for root, a file with no write permission for anyone is
+    // write-protected too), otherwise an errno value (EACCES for a
+    // write-protected file).
     static int checkWritable (const std::string& path);
+
+    // Any thread. Writes up to `numBytes` at the descriptor's position, as
+    // write() does: the number written, or -1 with errno set. On Windows
+    // the system's reason is mapped here, since the C library calls every
+    // reason it has no entry for (a full disk among them) "Invalid argument".
+    static long write (int fd, const char* data, size_t numBytes);
 
     // Any thread. Each returns 0 or an errno value.
     static int syncData (int fd);
@@ -56,6 +64,24 @@ struct OutputFileCalls final
 
     // Any thread.
     static void remove (const std::string& path);
+
+    // Any thread. This process's number, as the system gives it.
+    static unsigned long processId();
+
+    // Any thread. Marks the newly created file behind `fd` as in use for as
+    // long as it stays open, so that removeIfAbandoned leaves it alone, also
+    // from another machine sharing the folder where the system can tell.
+    static void markInUse (int fd);
+
+    // Any thread. The names in `directory`, hidden ones included; empty when
+    // it cannot be listed.
+    static std::vector<std::string> namesIn (const std::string& directory);
+
+    // Any thread. Removes the temporary file at `path`, made by the process
+    // numbered `creator`, when that process is gone and nothing holds the
+    // file (see markInUse); true when it was removed. Never removes anything
+    // but a regular file of this user's.
+    static bool removeIfAbandoned (const std::string& path, unsigned long creator);
 
     OutputFileCalls() = delete;
 };

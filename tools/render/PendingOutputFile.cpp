@@ -32,15 +32,21 @@ namespace
         return OutputFileCalls::nameOf (path);
     }
 
-    // The temporary file's name: hidden, the final name, a random part, and
-    // an extension no audio tool claims. The final name is shortened as far
-    // as needed (at a character boundary) for the whole to stay within what
-    // the folder allows, since any legal final name must work.
-    std::string temporaryNamePattern (const std::string& directory, const std::string& name, const std::string& suffix)
+    // The longest process number written into a temporary file's name. The
+    // room is kept whatever this process's number, so that a shortened final
+    // name comes out the same in every run.
+    constexpr size_t processIdRoom = 10;
+
+    // What a temporary file's name starts with: hidden, the final name
+    // shortened as far as needed (at a character boundary) for the whole to
+    // stay within what the folder allows, since any legal final name must
+    // work, and a dot. The process number, a random part and an extension no
+    // audio tool claims follow.
+    std::string temporaryNamePrefix (const std::string& directory, const std::string& name, const std::string& suffix)
     {
         const auto maximum = OutputFileCalls::maximumNameLength (directory);
         const std::string random = ".XXXXXX";
-        const auto additions = 1 + random.size() + suffix.size();
+        const auto additions = 2 + processIdRoom + random.size() + suffix.size();
         auto kept = name;
 
         if (kept.size() + additions > maximum)
@@ -55,7 +61,56 @@ namespace
                 kept.pop_back();
         }
 
-        return OutputFileCalls::join (directory, "." + kept + random + suffix);
+        return "." + kept + ".";
+    }
+
+    // The creator's number when `name` is `prefix`, a process number, a dot,
+    // six letters or digits and `suffix`: a temporary file of this output.
+    // Zero when it is not one.
+    unsigned long creatorOf (const std::string& name, const std::string& prefix, const std::string& suffix)
+    {
+        if (name.size() <= prefix.size() + suffix.size() + 7 || name.compare (0, prefix.size(), prefix) != 0
+            || name.compare (name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            return 0;
+
+        const auto middle = name.substr (prefix.size(), name.size() - prefix.size() - suffix.size());
+        const auto dot = middle.size() - 7;
+
+        if (dot == 0 || dot > processIdRoom || middle[dot] != '.')
+            return 0;
+
+        unsigned long creator = 0;
+
+        for (size_t i = 0; i < dot; ++i)
+        {
+            if (middle[i] < '0' || middle[i] > '9')
+                return 0;
+
+            creator = creator * 10 + static_cast<unsigned long> (middle[i] - '0');
+        }
+
+        for (size_t i = dot + 1; i < middle.size(); ++i)
+        {
+            const auto c = middle[i];
+
+            if (! ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+                return 0;
+        }
+
+        return creator;
+    }
+
+    // A render ended by a signal nothing can catch (SIGKILL, a crash, a
+    // power cut) leaves its temporary file. The next render of the same
+    // output removes those whose process is gone and that nobody holds; a
+    // render still running keeps its own.
+    void removeLeftovers (const std::string& directory, const std::string& prefix, const std::string& suffix)
+    {
+        const auto self = OutputFileCalls::processId();
+
+        for (const auto& name : OutputFileCalls::namesIn (directory))
+            if (const auto creator = creatorOf (name, prefix, suffix); creator != 0 && creator != self)
+                OutputFileCalls::removeIfAbandoned (OutputFileCalls::join (directory, name), creator);
     }
 
     mode_t currentUmask()
@@ -122,7 +177,7 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
 
         // The rename below needs only the folder's permission, so it would
         // replace a file its user made read-only: refuse as writing into it
-        // would be refused (root writes anyway, as into any file).
+        // would be refused, and for root when nobody may write to it.
         if (const auto error = OutputFileCalls::checkWritable (finalPath); error != 0)
             return "cannot replace " + shown + ": "
                  + (error == EACCES ? "it is write-protected (" + describeError (error) + ")" : describeError (error));
@@ -144,9 +199,14 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
         return "cannot write " + shown + ": " + directory + " is not a directory";
 
     // Hidden and with an extension no audio tool claims, so a half-written
-    // file is not mistaken for a result.
+    // file is not mistaken for a result; with this process's number, so a
+    // later render can tell whether the process that made it is gone.
     const std::string suffix = ".part";
-    const auto pattern = temporaryNamePattern (directory, nameOf (finalPath), suffix);
+    const auto prefix = temporaryNamePrefix (directory, nameOf (finalPath), suffix);
+    removeLeftovers (directory, prefix, suffix);
+
+    const auto pattern = OutputFileCalls::join (directory, prefix + std::to_string (OutputFileCalls::processId()) + ".XXXXXX"
+                                                               + suffix);
     std::vector<char> name (pattern.begin(), pattern.end());
     name.push_back ('\0');
 
@@ -155,6 +215,9 @@ std::string PendingOutputFile::create (const std::string& targetPath, std::uniqu
     InterruptCleanup::holdSignals();
     const auto fd = OutputFileCalls::createUnique (name, static_cast<int> (suffix.size()));
     const auto error = errno;
+
+    if (fd >= 0)
+        OutputFileCalls::markInUse (fd);
 
     if (fd >= 0)
         result.reset (new PendingOutputFile (fd, std::string (name.data()), finalPath, shown, mode));

@@ -63,7 +63,7 @@ namespace
     bool takesValue (std::string_view option)
     {
         return option == "--set" || option == "--midi" || option == "--tail"
-            || option == "--block" || option == "--bits" || option == "--oversample";
+            || option == "--block" || option == "--bits" || option == "--oversample" || option == "--resampling";
     }
 
     bool isFlag (std::string_view option)
@@ -78,6 +78,7 @@ std::string RenderOptions::parse (const std::vector<std::string>& arguments, Ren
     RenderOptions options;
     std::vector<std::string> positional;
     bool seenMidi = false, seenTail = false, seenBlock = false, seenBits = false, seenOversample = false;
+    bool seenResampling = false;
     bool seenProgress = false, seenQuiet = false;
     bool optionsEnded = false;
 
@@ -223,6 +224,18 @@ std::string RenderOptions::parse (const std::vector<std::string>& arguments, Ren
 
             options.oversampling = static_cast<int> (*factor);
         }
+        else if (option == "--resampling")
+        {
+            if (auto error = once (seenResampling); ! error.empty())
+                return error;
+
+            if (*value == "linear-phase")
+                options.resampling = Resampling::linearPhase;
+            else if (*value == "low-latency")
+                options.resampling = Resampling::lowLatency;
+            else
+                return "--resampling takes linear-phase or low-latency, got '" + std::string (*value) + "'";
+        }
     }
 
     if (seenProgress && seenQuiet)
@@ -255,7 +268,7 @@ std::string RenderOptions::usage()
     return
         "usage: velthorn-render INPUT OUTPUT [--set NAME=VALUE]... [--midi FILE.mid] [--tail SECONDS]\n"
         "                       [--block N] [--bits 16|24|32] [--oversample 1|2|4|8]\n"
-        "                       [--progress | --quiet]\n"
+        "                       [--resampling linear-phase|low-latency] [--progress | --quiet]\n"
         "       velthorn-render --help | --version\n"
         "\n"
         "Runs the Velthorn effect engine over an audio file. All channels of INPUT are\n"
@@ -285,6 +298,13 @@ std::string RenderOptions::usage()
         "                     The resampler's delay is taken out, so the output still\n"
         "                     lines up with the input sample for sample. Default 1: the\n"
         "                     chain at the file's rate, as the live program runs it\n"
+        "  --resampling linear-phase|low-latency\n"
+        "                     the resampler's filters when oversampling. linear-phase\n"
+        "                     (the default): the same delay at every frequency, taken out\n"
+        "                     exactly, so the output lines up at every frequency.\n"
+        "                     low-latency: the app's and the plugins' filters, for their\n"
+        "                     output sample for sample; lined up at low frequencies, up\n"
+        "                     to about a sample and a half late towards 20 kHz\n"
         "  --progress         always show progress on stderr\n"
         "  --quiet            show neither progress nor warnings\n"
         "  -h, --help         show this text and exit\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OutputFormat.h"
+#include "Resampling.h"
 
 #include <string>
 #include <vector>
@@ -42,6 +43,7 @@ struct RenderOptions final
     double tailSeconds = 0.0;
     int blockSize = defaultBlockSize;
     int oversampling = 1;                 // the chain at 1, 2, 4 or 8 times the file's rate
+    Resampling resampling = Resampling::linearPhase;   // the filters of an oversampled chain
     int requestedBits = 0;                // 0: the output format's default
     OutputFormat outputFormat;
     Progress progress = Progress::automatic;

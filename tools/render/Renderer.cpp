@@ -85,8 +85,12 @@ std::string Renderer::render (const RenderOptions& options,
         return pending->abandon (reason);
     };
 
+    // Latency costs nothing here: the linear-phase filters unless asked
+    // otherwise (see RenderOptions).
+    const auto resampling = options.resampling;
     AudioMidiHandler engine;
     engine.setOversampling (options.oversampling);
+    engine.setResampling (resampling);
 
     for (const auto& setting : options.settings)
         engine.setParameter (setting.index, setting.value);
@@ -94,8 +98,9 @@ std::string Renderer::render (const RenderOptions& options,
     // Oversampled, the engine's output lags its input by the resampler's
     // delay: the input runs on that much further (in silence) and as much is
     // left off the front of the output, which so lines up with the input
-    // sample for sample, as at factor 1.
-    const auto latency = static_cast<juce::int64> (AudioMidiHandler::latencyForOversampling (options.oversampling));
+    // sample for sample at every frequency, as at factor 1.
+    const auto latency = static_cast<juce::int64> (AudioMidiHandler::latencyForOversampling (options.oversampling,
+                                                                                             resampling));
     const auto processedLength = totalLength + latency;
 
     const auto blockSize = options.blockSize;

@@ -101,6 +101,54 @@ TEST (Oversampling, TheOutputLagsByTheResamplersDelayAtEveryRate)
     }
 }
 
+// The renderer's linear-phase resampling: its delay, a whole number of
+// samples at every factor and rate (the figures the README and the manual
+// page give), is the same at every frequency, so the output with the master
+// off is the input exactly that much later, a high tone included.
+TEST (Oversampling, LinearPhaseTheOutputLagsByItsDelayAtEveryFrequency)
+{
+    const int documented[] { 0, 49, 60, 65 };
+
+    for (size_t i = 0; i < std::size (factors); ++i)
+    {
+        const int factor = factors[i];
+        const int latency = AudioMidiHandler::latencyForOversampling (factor, Resampling::linearPhase);
+        EXPECT_EQ (latency, documented[i]) << factor;
+
+        for (const double rate : { 44100.0, 48000.0, 96000.0 })
+        {
+            AudioMidiHandler engine;
+            engine.setOversampling (factor);
+            engine.setResampling (Resampling::linearPhase);
+            engine.setParameter (17, 0.0f);
+            engine.prepare (rate, 256);
+
+            auto input = sine (1000.0, rate, static_cast<int> (rate / 2), 0.3);
+            const auto high = sine (0.35 * rate, rate, static_cast<int> (rate / 2), 0.3);
+            for (size_t n = 0; n < input.size(); ++n)
+                input[n] += high[n];
+
+            std::vector<float> output (input.size());
+            for (size_t done = 0; done < input.size(); done += 256)
+            {
+                const int n = static_cast<int> (std::min (input.size() - done, size_t { 256 }));
+                const float* in[] { input.data() + done };
+                float* out[] { output.data() + done };
+                engine.audioDeviceIOCallbackWithContext (in, 1, out, 1, n, {});
+            }
+
+            engine.audioDeviceStopped();
+
+            double worst = 0.0;
+            for (size_t n = input.size() / 2; n < input.size(); ++n)
+                worst = std::max (worst, std::fabs (static_cast<double> (output[n]) - input[n - static_cast<size_t> (latency)]));
+
+            EXPECT_LT (worst, 1.0e-3) << factor << "x at " << rate << " Hz: the output is not the input "
+                                      << latency << " samples late";
+        }
+    }
+}
+
 TEST (Oversampling, OnlyOneTwoFourAndEightAreTaken)
 {
     AudioMidiHandler engine;

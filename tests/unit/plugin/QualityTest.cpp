@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -74,6 +75,37 @@ TEST (PluginQuality, IsAParameterTheHostShowsButCannotAutomate)
 
     EXPECT_EQ (quality.normalisedFor (3), quality.normalisedFor (1));
     EXPECT_EQ (shown.getValueForText ("8"), quality.normalisedFor (8));
+}
+
+// One rule for a value no choice stands for: a non-finite value (NaN or
+// either infinity, from broken automation or a host's arithmetic) leaves
+// the Quality as it was; a finite value beyond the range counts as its
+// nearest end, as a knob's does. +inf ran the chain at 1x while a NaN was
+// ignored.
+TEST (PluginQuality, ANonFiniteValueLeavesTheChoiceAsItWas)
+{
+    auto processor = makeProcessor (2, 2, rate, 512);
+    auto& quality = processor->getQualityParameter();
+    juce::AudioProcessorParameter& asHostSetsIt = quality;
+
+    for (const auto value : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity() })
+    {
+        for (const auto factor : factors)
+        {
+            setQuality (*processor, factor);
+            const auto before = asHostSetsIt.getValue();
+            asHostSetsIt.setValue (value);
+            EXPECT_EQ (quality.getFactor(), factor) << "after " << value;
+            EXPECT_EQ (asHostSetsIt.getValue(), before) << "after " << value;
+        }
+    }
+
+    setQuality (*processor, 2);
+    asHostSetsIt.setValue (7.5f);
+    EXPECT_EQ (quality.getFactor(), 8);
+    asHostSetsIt.setValue (-7.5f);
+    EXPECT_EQ (quality.getFactor(), 1);
 }
 
 // The framework's LV2 wrapper describes a list's choices as scale points at

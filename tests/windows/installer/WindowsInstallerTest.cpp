@@ -231,4 +231,112 @@ namespace
         EXPECT_TRUE (left.empty()) << "left behind on drive C:" << listOf (left);
         EXPECT_TRUE (gone.empty()) << "gone from drive C:" << listOf (gone);
     }
+
+    // Appends `marker` to a file, as a user's or another program's change
+    // would mark it: a file the setup replaced or removed loses it.
+    void appendMarker (const fs::path& file, const std::string& marker)
+    {
+        std::ofstream (file, std::ios::binary | std::ios::app) << marker;
+    }
+
+    bool endsWith (const fs::path& file, const std::string& marker)
+    {
+        const auto bytes = bytesOf (file);
+        return bytes.size() >= marker.size() && std::equal (marker.begin(), marker.end(), bytes.end() - static_cast<ptrdiff_t> (marker.size()));
+    }
+
+    // Windows will not replace a running program's files: a setup over a
+    // running Velthorn replaced velthorn-render.exe, kept the old
+    // Velthorn.exe and said it had succeeded. Now the installer and the
+    // uninstaller look for the running app first and, silent, stop with
+    // status 2 before touching anything; once it has ended they do their work.
+    TEST_F (WindowsInstallerTest, SilentSetupOverARunningVelthornChangesNothingAndSaysSo)
+    {
+        // A folder without spaces: the uninstaller takes the folder after
+        // _?= unquoted, and wine quotes an argument with spaces.
+        const std::string folder = "C:\\Velthorn";
+        const auto install = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S", "/D=" + folder });
+        ASSERT_TRUE (install.succeeded()) << install.describe();
+        ASSERT_TRUE (prefix.waitUntilAllProgramsEnded());
+
+        const std::string marker = "velthorn-installer-test-marker";
+        const std::vector<fs::path> installed { prefix.onDriveC (folder + "\\Velthorn.exe"),
+                                                prefix.onDriveC (folder + "\\velthorn-render.exe"),
+                                                prefix.onDriveC (folder + "\\README.txt") };
+        for (const auto& file : installed)
+            appendMarker (file, marker);
+
+        e2e::XvfbServer display (work.path() / "logs");
+        const auto noDevices = work.path() / "alsa-without-devices.conf";
+        std::ofstream (noDevices).flush();
+
+        e2e::ProcessSpec spec;
+        spec.label = "running-velthorn";
+        spec.arguments = { PrivateWinePrefix::wineProgram(), folder + "\\Velthorn.exe" };
+        spec.environment = prefix.environment().set ("DISPLAY", display.display()).set ("ALSA_CONFIG_PATH", noDevices.string());
+        spec.logDirectory = work.path() / "logs";
+        e2e::Process app (spec);
+
+        // Its window shows once the app is under way, the mark it holds up included.
+        e2e::XdoTool xdo (display.display(), work.path() / "logs");
+        const auto window = xdo.waitForVisibleWindow (app.pid(), "^Velthorn$", windowstest::wineStartupTimeout);
+        ASSERT_TRUE (window.has_value()) << "the installed Velthorn.exe showed no window\n" << app.report();
+
+        const auto before = driveContents (prefix);
+        const auto listedBefore = registryKey (prefix, uninstallKey);
+
+        const auto again = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S", "/D=" + folder });
+        ASSERT_TRUE (again.status.has_value()) << again.describe();
+        EXPECT_TRUE (again.status->isExitCode (2)) << again.describe();
+
+        // Run in place (_?=), the uninstaller returns its own status rather
+        // than that of the copy it would start.
+        const auto removal = prefix.run ({ folder + "\\Uninstall.exe", "/S", "_?=" + folder });
+        ASSERT_TRUE (removal.status.has_value()) << removal.describe();
+        EXPECT_TRUE (removal.status->isExitCode (2)) << removal.describe();
+
+        // Interactively the installer asks to close the app: Retry while it
+        // still runs asks again, Cancel stops it as silence does.
+        {
+            e2e::ProcessSpec setupSpec;
+            setupSpec.label = "interactive-setup";
+            setupSpec.arguments = { PrivateWinePrefix::wineProgram(), VELTHORN_WINDOWS_INSTALLER };
+            setupSpec.environment = prefix.environment().set ("DISPLAY", display.display());
+            setupSpec.logDirectory = work.path() / "logs";
+            e2e::Process setup (setupSpec);
+
+            const auto question = xdo.waitForVisibleWindow (setup.pid(), "^Velthorn", windowstest::wineStartupTimeout);
+            ASSERT_TRUE (question.has_value()) << "the installer asked nothing\n" << setup.report();
+            xdo.pressKeys (*question, "Return");   // Retry, the default button
+            ASSERT_TRUE (xdo.waitUntilWindowHidden (*question, windowstest::wineStartupTimeout)) << setup.report();
+
+            const auto again = xdo.waitForVisibleWindow (setup.pid(), "^Velthorn", windowstest::wineStartupTimeout);
+            ASSERT_TRUE (again.has_value()) << "Retry with the app still running did not ask again\n" << setup.report();
+            xdo.pressKeys (*again, "Escape");   // Cancel
+
+            const auto ended = setup.waitForExit (std::chrono::minutes (1));
+            ASSERT_TRUE (ended.has_value()) << "the installer went on after Cancel\n" << setup.report();
+            EXPECT_TRUE (ended->isExitCode (2)) << ended->describe() << "\n" << setup.report();
+        }
+
+        for (const auto& file : installed)
+            EXPECT_TRUE (endsWith (file, marker)) << file << " was replaced or removed under the running app";
+
+        EXPECT_EQ (driveContents (prefix), before) << "drive C changed";
+        EXPECT_EQ (registryKey (prefix, uninstallKey), listedBefore);
+
+        e2e::AppWindow appWindow (xdo, *window, windowstest::WindowsVelthornApp::contentWidth,
+                                  windowstest::WindowsVelthornApp::contentHeight);
+        appWindow.clickCloseButton();
+        const auto status = app.waitForExit (std::chrono::minutes (1));
+        ASSERT_TRUE (status.has_value()) << "Velthorn.exe did not close\n" << app.report();
+
+        // With the app gone, the same silent setup replaces every file.
+        const auto afterwards = prefix.run ({ VELTHORN_WINDOWS_INSTALLER, "/S", "/D=" + folder });
+        ASSERT_TRUE (afterwards.succeeded()) << afterwards.describe();
+        const fs::path build (VELTHORN_WINDOWS_BUILD);
+        EXPECT_TRUE (sameFile (installed[0], build / "bin" / "Velthorn.exe"));
+        EXPECT_TRUE (sameFile (installed[1], build / "bin" / "velthorn-render.exe"));
+        EXPECT_FALSE (endsWith (installed[2], marker));
+    }
 }

@@ -1,11 +1,10 @@
 #include "OutputFileCalls.h"
 
-#if defined (_WIN32)
-
 #include "WindowsText.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -14,7 +13,9 @@
 namespace
 {
     // The C library's own reading of the system's error codes, with a
-    // write-protected medium named as such and the two "full" codes as one.
+    // write-protected medium named as such and the two "full" codes as one:
+    // a full disk is "No space left on device", as on other systems, where
+    // the C library's write calls it "Invalid argument".
     int errnoFor (DWORD error)
     {
         switch (error)
@@ -262,9 +263,45 @@ int OutputFileCalls::checkWritable (const std::string& path)
     return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? EACCES : 0;
 }
 
+long OutputFileCalls::write (int fd, const char* data, size_t numBytes)
+{
+    const auto handle = reinterpret_cast<HANDLE> (::_get_osfhandle (fd));
+
+    if (handle == INVALID_HANDLE_VALUE)
+    {
+        errno = EBADF;
+        return -1;
+    }
+
+    // The descriptor is binary, so its bytes go to the handle unchanged, as
+    // the C library's write would send them.
+    const auto count = static_cast<DWORD> (std::min (numBytes, size_t { 1 } << 30));
+    DWORD written = 0;
+
+    if (! ::WriteFile (handle, data, count, &written, nullptr))
+    {
+        errno = errnoFor (::GetLastError());
+        return -1;
+    }
+
+    // Nothing taken, and no error: the C library reads that as a full disk.
+    if (written == 0 && count > 0)
+    {
+        errno = ENOSPC;
+        return -1;
+    }
+
+    return static_cast<long> (written);
+}
+
 int OutputFileCalls::syncData (int fd)
 {
-    return ::_commit (fd) == 0 ? 0 : errno;
+    const auto handle = reinterpret_cast<HANDLE> (::_get_osfhandle (fd));
+
+    if (handle == INVALID_HANDLE_VALUE)
+        return EBADF;
+
+    return ::FlushFileBuffers (handle) ? 0 : errnoFor (::GetLastError());
 }
 
 int OutputFileCalls::setPermissions (int, mode_t)
@@ -293,102 +330,45 @@ void OutputFileCalls::remove (const std::string& path)
     ::DeleteFileW (WindowsText::widen (path).c_str());
 }
 
-#else
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-std::string OutputFileCalls::directoryOf (const std::string& path)
+unsigned long OutputFileCalls::processId()
 {
-    const auto slash = path.find_last_of ('/');
-
-    if (slash == std::string::npos)
-        return ".";
-
-    return slash == 0 ? "/" : path.substr (0, slash);
+    return static_cast<unsigned long> (::GetCurrentProcessId());
 }
 
-std::string OutputFileCalls::nameOf (const std::string& path)
+void OutputFileCalls::markInUse (int)
 {
-    const auto slash = path.find_last_of ('/');
-    return slash == std::string::npos ? path : path.substr (slash + 1);
+    // Nothing to add: the file stays open, and removeIfAbandoned asks for it
+    // unshared, which the system refuses while any process has it open.
 }
 
-std::string OutputFileCalls::join (const std::string& directory, const std::string& name)
+std::vector<std::string> OutputFileCalls::namesIn (const std::string& directory)
 {
-    return (directory == "/" ? std::string ("/") : directory + "/") + name;
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found {};
+    const auto search = ::FindFirstFileW (WindowsText::widen (join (directory, "*")).c_str(), &found);
+
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+
+    do
+        names.push_back (WindowsText::narrow (found.cFileName));
+    while (::FindNextFileW (search, &found));
+
+    ::FindClose (search);
+    return names;
 }
 
-size_t OutputFileCalls::maximumNameLength (const std::string& directory)
+bool OutputFileCalls::removeIfAbandoned (const std::string& path, unsigned long)
 {
-    const auto limit = ::pathconf (directory.c_str(), _PC_NAME_MAX);
-    return static_cast<size_t> (limit > 0 ? limit : NAME_MAX);
+    // Opened for deletion and shared with no one: refused while the render
+    // that made it, on this machine or another, still has it open. A link
+    // in its place is removed as a link, never what it leads to.
+    const auto handle = ::CreateFileW (WindowsText::widen (path).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+
+    ::CloseHandle (handle);
+    return true;
 }
-
-OutputFileCalls::Link OutputFileCalls::resolveLink (const std::string& path, std::string& target)
-{
-    struct stat info {};
-
-    if (::lstat (path.c_str(), &info) != 0 || ! S_ISLNK (info.st_mode))
-        return Link::none;
-
-    char resolved[PATH_MAX + 1] = {};
-
-    if (::realpath (path.c_str(), resolved) == nullptr)
-        return Link::dangling;
-
-    target = resolved;
-    return Link::resolved;
-}
-
-int OutputFileCalls::createUnique (std::vector<char>& nameTemplate, int suffixLength)
-{
-    if (nameTemplate.empty() || nameTemplate.back() != '\0')
-        nameTemplate.push_back ('\0');
-
-    return ::mkstemps (nameTemplate.data(), suffixLength);
-}
-
-int OutputFileCalls::syncData (int fd)
-{
-    return ::fsync (fd) == 0 ? 0 : errno;
-}
-
-int OutputFileCalls::checkWritable (const std::string& path)
-{
-    // The effective user, as the open of a shell redirect would be checked.
-    return ::faccessat (AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
-}
-
-int OutputFileCalls::setPermissions (int fd, mode_t mode)
-{
-    return ::fchmod (fd, mode) == 0 ? 0 : errno;
-}
-
-int OutputFileCalls::replace (const std::string& from, const std::string& to)
-{
-    return ::rename (from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-void OutputFileCalls::syncDirectory (const std::string& directory)
-{
-    // A failure here loses nothing written.
-    const auto fd = ::open (directory.c_str(), O_RDONLY | O_DIRECTORY);
-
-    if (fd >= 0)
-    {
-        ::fsync (fd);
-        ::close (fd);
-    }
-}
-
-void OutputFileCalls::remove (const std::string& path)
-{
-    ::unlink (path.c_str());
-}
-
-#endif
