@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace
@@ -29,9 +30,37 @@ namespace
     // value of 0..1 toward zero gives it, and is stored as 0 or 1. Decided by
     // a comparison: converting an infinity or a float beyond the int range
     // to an int is undefined.
-    float toSwitch (float value) noexcept
+    int32_t toSwitch (float value) noexcept
     {
-        return value >= 1.0f ? 1.0f : 0.0f;
+        return value >= 1.0f ? 1 : 0;
+    }
+
+    // The stored word of a knob's level or a switch's state.
+    std::uint32_t levelWord (float level) noexcept
+    {
+        std::uint32_t word;
+        std::memcpy (&word, &level, sizeof word);
+        return word;
+    }
+
+    std::uint32_t switchWord (int32_t on) noexcept
+    {
+        return static_cast<std::uint32_t> (on);
+    }
+
+    float levelOf (std::uint32_t word) noexcept
+    {
+        float level;
+        std::memcpy (&level, &word, sizeof level);
+        return level;
+    }
+
+    using ControlWords = std::array<std::atomic<std::uint32_t>, controls::numControls>;
+
+    std::uint32_t defaultWord (const controls::Control& control) noexcept
+    {
+        return control.isSwitch() ? switchWord (static_cast<int32_t> (control.defaultValue))
+                                  : levelWord (control.defaultValue);
     }
 
     // Used when a device announces no block size at all.
@@ -40,25 +69,24 @@ namespace
     // One control into the chain's member for it. The table is constant, so
     // each copy compiles to one load and one store.
     template <std::size_t position>
-    void copyControl (ChainSettings& settings, const std::atomic<float>& value) noexcept
+    void copyControl (ChainSettings& settings, const std::atomic<std::uint32_t>& value) noexcept
     {
         constexpr const auto& control = controls::table[position];
+        const auto word = value.load (relaxed);
 
         if constexpr (control.isSwitch())
-            settings.*control.onOff = static_cast<int32_t> (value.load (relaxed));
+            settings.*control.onOff = static_cast<int32_t> (word);
         else
-            settings.*control.level = value.load (relaxed);
+            settings.*control.level = levelOf (word);
     }
 
     template <std::size_t... positions>
-    void copyControls (ChainSettings& settings,
-                       const std::array<std::atomic<float>, controls::numControls>& values,
-                       std::index_sequence<positions...>) noexcept
+    void copyControls (ChainSettings& settings, const ControlWords& values, std::index_sequence<positions...>) noexcept
     {
         (copyControl<positions> (settings, values[positions]), ...);
     }
 
-    void copyControls (ChainSettings& settings, const std::array<std::atomic<float>, controls::numControls>& values) noexcept
+    void copyControls (ChainSettings& settings, const ControlWords& values) noexcept
     {
         copyControls (settings, values, std::make_index_sequence<controls::numControls>());
     }
@@ -67,7 +95,7 @@ namespace
 AudioMidiHandler::AudioMidiHandler()
 {
     for (std::size_t i = 0; i < controls::numControls; ++i)
-        values[i].store (controls::table[i].defaultValue, relaxed);
+        values[i].store (defaultWord (controls::table[i]), relaxed);
 
     // Measures the resampler's delay once, here rather than on an audio thread.
     static_cast<void> (OversampledChain::latencyFor (2));
@@ -89,7 +117,8 @@ void AudioMidiHandler::setParameter (int index, float value) noexcept
         return;
 
     const auto& control = controls::table[static_cast<std::size_t> (position)];
-    values[static_cast<std::size_t> (position)].store (control.isSwitch() ? toSwitch (value) : toLevel (value), relaxed);
+    values[static_cast<std::size_t> (position)].store (control.isSwitch() ? switchWord (toSwitch (value))
+                                                                          : levelWord (toLevel (value)), relaxed);
 }
 
 void AudioMidiHandler::handleMidi (const juce::uint8* data, int numBytes) noexcept
@@ -113,11 +142,17 @@ void AudioMidiHandler::handleMidi (const juce::uint8* data, int numBytes) noexce
     // is read as the largest value rather than as one beyond the range.
     const double v = static_cast<double> (std::min (static_cast<unsigned> (data[2]), 127u)) / 127.0;
     // Switches need exactly 127 to turn on; 0..126 switch off.
-    const auto asSwitch = static_cast<float> (static_cast<int32_t> (v));
+    const auto asSwitch = static_cast<int32_t> (v);
     const auto asLevel = static_cast<float> (v);
 
     const auto& control = controls::table[static_cast<std::size_t> (position)];
-    values[static_cast<std::size_t> (position)].store (control.isSwitch() ? asSwitch : asLevel, relaxed);
+    values[static_cast<std::size_t> (position)].store (control.isSwitch() ? switchWord (asSwitch) : levelWord (asLevel), relaxed);
+}
+
+float AudioMidiHandler::controlValue (std::size_t position) const noexcept
+{
+    const auto word = values[position].load (relaxed);
+    return controls::table[position].isSwitch() ? static_cast<float> (static_cast<int32_t> (word)) : levelOf (word);
 }
 
 EngineSnapshot AudioMidiHandler::snapshot() const noexcept

@@ -88,10 +88,7 @@ public:
 
     // Any thread: the value of the control at a table position, as stored
     // (0..1, or 0 or 1 for a switch).
-    float controlValue (std::size_t position) const noexcept
-    {
-        return values[position].load (std::memory_order_relaxed);
-    }
+    float controlValue (std::size_t position) const noexcept;
 
     // Message thread: the rate of the run prepared, 0 while none is.
     double getSampleRate() const noexcept { return sampleRate; }
@@ -136,8 +133,10 @@ private:
                        float* const* outputs, int numOutputs,
                        int offset, int numSamples, float& peak) noexcept;
 
-    // Every control, by its position in the table.
-    std::array<std::atomic<float>, velthorn::controls::numControls> values;
+    // Every control, by its position in the table, as the 32 bits its
+    // ChainSettings member holds: a knob's float, a switch's integer 0 or 1.
+    // The per-sample copy is then a plain move of each word.
+    std::array<std::atomic<std::uint32_t>, velthorn::controls::numControls> values;
     std::atomic<float> peakLevel { 0.0f };
 
     // The rate of the run prepared, 0 while none is. Message thread only.
