@@ -18,13 +18,55 @@ namespace velthorn::bench
         return table;
     }
 
+    void ParameterBlock::setParameter (int index, float value) noexcept
+    {
+        constexpr auto relaxed = std::memory_order_relaxed;
+        const auto on = static_cast<int32_t> (value);
+
+        switch (index)
+        {
+            case 0:  delTme.store (value, relaxed); break;
+            case 1:  delAm.store (value, relaxed); break;
+            case 2:  delOn.store (on, relaxed); break;
+            case 3:  wahFreq.store (value, relaxed); break;
+            case 4:  wahRes.store (value, relaxed); break;
+            case 5:  wahGain.store (value, relaxed); break;
+            case 6:  wahOn.store (on, relaxed); break;
+            case 7:  distGain.store (value, relaxed); break;
+            case 8:  distFreq.store (value, relaxed); break;
+            case 9:  distOn.store (on, relaxed); break;
+            case 10: ampDrv.store (value, relaxed); break;
+            case 11: ampLo.store (value, relaxed); break;
+            case 12: ampMid.store (value, relaxed); break;
+            case 13: ampHi.store (value, relaxed); break;
+            case 14: ampOn.store (on, relaxed); break;
+            case 15: mast.store (value, relaxed); break;
+            case 17: mastOn.store (on, relaxed); break;
+            default: break;
+        }
+    }
+
+    namespace
+    {
+        template <typename Parameters>
+        void setSwitches (Parameters& p, const Scenario& s)
+        {
+            p.setParameter (6, s.wah ? 1.0f : 0.0f);
+            p.setParameter (9, s.distortion ? 1.0f : 0.0f);
+            p.setParameter (14, s.amp ? 1.0f : 0.0f);
+            p.setParameter (2, s.delay ? 1.0f : 0.0f);
+            p.setParameter (17, 1.0f);
+        }
+    }
+
     void applySwitches (AudioMidiHandler& p, const Scenario& s)
     {
-        p.setParameter (6, s.wah ? 1.0f : 0.0f);
-        p.setParameter (9, s.distortion ? 1.0f : 0.0f);
-        p.setParameter (14, s.amp ? 1.0f : 0.0f);
-        p.setParameter (2, s.delay ? 1.0f : 0.0f);
-        p.setParameter (17, 1.0f);
+        setSwitches (p, s);
+    }
+
+    void applySwitches (ParameterBlock& p, const Scenario& s)
+    {
+        setSwitches (p, s);
     }
 
     ParameterMotion::ParameterMotion (Motion m) : motion (m)
@@ -44,7 +86,7 @@ namespace velthorn::bench
         return position;
     }
 
-    void ParameterMotion::step (AudioMidiHandler& p) noexcept
+    void ParameterMotion::step (ParameterBlock& p) noexcept
     {
         if (motion == Motion::none)
             return;
@@ -68,8 +110,8 @@ namespace velthorn::bench
     void ParameterMotion::sendMidi (AudioMidiHandler& engine)
     {
         const int v = next();
-        engine.handleIncomingMidiMessage (nullptr, wahMessages[v]);
-        engine.handleIncomingMidiMessage (nullptr, driveMessages[127 - v]);
+        engine.handleMidi (wahMessages[v]);
+        engine.handleMidi (driveMessages[127 - v]);
     }
 
     const std::vector<float>& noiseSignal()

@@ -26,7 +26,7 @@ namespace velthorn::bench
         {
             const juce::ScopedNoDenormals noDenormals;
 
-            AudioMidiHandler parameters;   // only its parameter block is used
+            ParameterBlock parameters;
             applySwitches (parameters, scenario);
 
             EffectState state (static_cast<int> (sampleRate));

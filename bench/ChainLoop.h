@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioMidiHandler.h"
+#include "BenchScenarios.h"
 #include "CachedEffectChain.h"
 #include "EffectSlots.h"
 #include "EffectState.h"
@@ -46,7 +46,7 @@ namespace velthorn::bench
     // Runs n samples of mono in place. Motion (if any) moves the parameters
     // before every sample, as another thread writing the block would.
     template <typename Slots, typename Motion>
-    inline void runChain (AudioMidiHandler& p, Slots& slots, Motion& motion, float* mono, int n)
+    inline void runChain (ParameterBlock& p, Slots& slots, Motion& motion, float* mono, int n)
     {
         constexpr auto relaxed = std::memory_order_relaxed;
 
@@ -72,7 +72,7 @@ namespace velthorn::bench
     }
 
     template <typename Motion>
-    inline void runChainInBlocks (AudioMidiHandler& p, CachedEffectChain& chain, std::vector<ChainSettings>& settings,
+    inline void runChainInBlocks (ParameterBlock& p, CachedEffectChain& chain, std::vector<ChainSettings>& settings,
                                   Motion& motion, float* mono, int n)
     {
         constexpr auto relaxed = std::memory_order_relaxed;

@@ -38,14 +38,14 @@ namespace velthorn::bench
                         motion.sendMidi (engine);
 
                     const float* inputs[] = { left.data() + position, right.data() + position };
-                    engine.audioDeviceIOCallbackWithContext (inputs, 2, outputs, 2, n, {});
+                    engine.process (inputs, 2, outputs, 2, n);
                     position = (position + static_cast<size_t> (n)) % (input.size() - blockSize);
                 }
                 benchmark::DoNotOptimize (outLeft.data());
                 benchmark::ClobberMemory();
             }
 
-            engine.audioDeviceStopped();
+            engine.release();
             reportPerSample (bm, static_cast<double> (bm.iterations()) * blockSize);
         }
     }

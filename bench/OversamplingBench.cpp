@@ -47,13 +47,13 @@ namespace velthorn::bench
             for (auto _ : bm)
             {
                 const float* inputs[] = { left.data() + position, right.data() + position };
-                engine.audioDeviceIOCallbackWithContext (inputs, 2, outputs, 2, blockSize, {});
+                engine.process (inputs, 2, outputs, 2, blockSize);
                 position = (position + static_cast<size_t> (blockSize)) % (input.size() - blockSize);
                 benchmark::DoNotOptimize (outLeft.data());
                 benchmark::ClobberMemory();
             }
 
-            engine.audioDeviceStopped();
+            engine.release();
             reportPerSample (bm, static_cast<double> (bm.iterations()) * blockSize);
         }
     }

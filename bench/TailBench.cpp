@@ -42,7 +42,8 @@ namespace velthorn::bench
             return s;
         }
 
-        void tailSettings (AudioMidiHandler& p)
+        template <typename Parameters>
+        void tailSettings (Parameters& p)
         {
             applySwitches (p, scenarios()[4]);   // all four slots
             p.setParameter (0, 0.005f);           // delTme: a 240-sample loop
@@ -64,20 +65,20 @@ namespace velthorn::bench
                 for (int offset = 0; offset < cycleSamples; offset += blockSize)
                 {
                     const float* inputs[] = { input.data() + offset };
-                    engine.audioDeviceIOCallbackWithContext (inputs, 1, outputs, 2, blockSize, {});
+                    engine.process (inputs, 1, outputs, 2, blockSize);
                 }
                 benchmark::DoNotOptimize (outLeft.data());
                 benchmark::ClobberMemory();
             }
 
-            engine.audioDeviceStopped();
+            engine.release();
             reportPerSample (bm, static_cast<double> (bm.iterations()) * cycleSamples);
         }
 
         // Deliberately without juce::ScopedNoDenormals.
         void chainTailWithoutFlushToZero (benchmark::State& bm, Signal signal)
         {
-            AudioMidiHandler parameters;
+            ParameterBlock parameters;
             tailSettings (parameters);
             EffectState state (static_cast<int> (sampleRate));
             CachedEffectChain chain (state, blockSize);

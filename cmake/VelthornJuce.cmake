@@ -4,21 +4,58 @@
 # them privately into this one library keeps those sources out of everything
 # else.
 
-include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModule.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/juce-patches/PatchedJuceModule.cmake)
+
+# Every patch of the framework, in the order it is applied: its script in
+# cmake/juce-patches/ (beside any header it adds to the framework), the
+# platforms it is for, and the framework files it rewrites. Each module named
+# here is built from a copy without those files, which the scripts then write;
+# every text a script replaces must be found exactly once.
+#   patch                     platforms        framework files
+set(VELTHORN_JUCE_PATCHES
+    "QuietLinuxRepaints        linux            juce_gui_basics/native/juce_linux_Windowing.cpp"
+    "LockFreeAudioCallbacks    linux,windows    juce_audio_devices/native/juce_linux_JackAudio.cpp juce_audio_devices/audio_io/juce_AudioDeviceManager.cpp"
+    "RecoverableAlsaDevices    linux            juce_audio_devices/native/juce_linux_ALSA.cpp"
+    "SafePluginStateRestore    linux,windows    juce_audio_plugin_client/LV2/juce_LV2_Client.cpp juce_audio_plugin_client/VST3/juce_VST3_Wrapper.cpp"
+    "WindowsRepaints           windows          juce_gui_basics/native/juce_win32_Windowing.cpp"
+    "WindowsCloseRequests      windows          juce_events/native/juce_win32_Messaging.cpp"
+    # Last: it assembles the rest of the Windows module tree around the patched modules.
+    "WindowsJuceModules        windows          juce_core/juce_core.h")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    # The framework's own codecs are compiled in; the window takes a repaint
-    # patch of its own, and the ALSA and Linux repaint patches are for Linux
-    # code only. (The JACK file is written by the audio callback patch but
-    # not compiled for Windows.)
-    velthorn_patch_juce_module(juce_audio_devices
-        native/juce_linux_JackAudio.cpp
-        audio_io/juce_AudioDeviceManager.cpp)
-    include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
-    include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
-    include(${CMAKE_CURRENT_LIST_DIR}/WindowsRepaints.cmake)
-    include(${CMAKE_CURRENT_LIST_DIR}/WindowsCloseRequests.cmake)
-    include(${CMAKE_CURRENT_LIST_DIR}/WindowsJuceModules.cmake)
+    set(VELTHORN_JUCE_PLATFORM windows)
+else()
+    set(VELTHORN_JUCE_PLATFORM linux)
+endif()
+
+set(VELTHORN_JUCE_PATCH_SCRIPTS)
+set(VELTHORN_JUCE_PATCHED_MODULES)
+foreach(entry IN LISTS VELTHORN_JUCE_PATCHES)
+    separate_arguments(fields UNIX_COMMAND "${entry}")
+    list(POP_FRONT fields patch platforms)
+    string(REPLACE "," ";" platforms "${platforms}")
+    if(NOT VELTHORN_JUCE_PLATFORM IN_LIST platforms)
+        continue()
+    endif()
+    list(APPEND VELTHORN_JUCE_PATCH_SCRIPTS ${patch})
+    foreach(path IN LISTS fields)
+        string(FIND "${path}" "/" slash)
+        string(SUBSTRING "${path}" 0 ${slash} module)
+        math(EXPR rest "${slash} + 1")
+        string(SUBSTRING "${path}" ${rest} -1 file)
+        if(NOT module IN_LIST VELTHORN_JUCE_PATCHED_MODULES)
+            list(APPEND VELTHORN_JUCE_PATCHED_MODULES ${module})
+        endif()
+        list(APPEND VELTHORN_JUCE_PATCHED_FILES_${module} ${file})
+    endforeach()
+endforeach()
+
+foreach(module IN LISTS VELTHORN_JUCE_PATCHED_MODULES)
+    velthorn_patch_juce_module(${module} ${VELTHORN_JUCE_PATCHED_FILES_${module}})
+endforeach()
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    # The framework's own codecs are compiled in (WindowsJuceModules).
     set(VELTHORN_CODEC_LIBRARIES)
     set(VELTHORN_PLATFORM_DEFINITIONS)
 else()
@@ -31,18 +68,11 @@ else()
         JUCE_JACK=1
         JUCE_ALSA=1
         JUCE_JACK_CLIENT_NAME="Velthorn")
-
-    include(${CMAKE_CURRENT_LIST_DIR}/QuietLinuxRepaints.cmake)
-    # juce_audio_devices is patched in two places; its copy leaves out the
-    # files both of them write.
-    velthorn_patch_juce_module(juce_audio_devices
-        native/juce_linux_JackAudio.cpp
-        audio_io/juce_AudioDeviceManager.cpp
-        native/juce_linux_ALSA.cpp)
-    include(${CMAKE_CURRENT_LIST_DIR}/LockFreeAudioCallbacks.cmake)
-    include(${CMAKE_CURRENT_LIST_DIR}/RecoverableAlsaDevices.cmake)
-    include(${CMAKE_CURRENT_LIST_DIR}/SafePluginStateRestore.cmake)
 endif()
+
+foreach(patch IN LISTS VELTHORN_JUCE_PATCH_SCRIPTS)
+    include(${CMAKE_CURRENT_LIST_DIR}/juce-patches/${patch}.cmake)
+endforeach()
 
 # The framework in two libraries, each module compiled once per build:
 # velthorn_juce_base holds every module but the plugin classes, and

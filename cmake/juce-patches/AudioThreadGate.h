@@ -1,7 +1,7 @@
 #pragma once
 
 // Compiled into the framework's audio device module (see
-// cmake/LockFreeAudioCallbacks.cmake), inside its namespace.
+// cmake/juce-patches/LockFreeAudioCallbacks.cmake), inside its namespace.
 
 #include <atomic>
 #include <thread>

@@ -66,9 +66,10 @@ MainComponent::MainComponent (int oversampling)
     deviceManager.initialise (inputChannelsNeeded, outputChannelsNeeded, savedState.get(), true, juce::String(), nullptr);
     savedState = nullptr;
 
-    engineCallback = std::make_unique<CountingAudioCallback> (*audioMidiHandler);
+    deviceCallback = std::make_unique<EngineDeviceCallback> (*audioMidiHandler);
+    engineCallback = std::make_unique<CountingAudioCallback> (*deviceCallback);
     deviceManager.addAudioCallback (engineCallback.get());
-    deviceManager.addMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
+    deviceManager.addMidiInputDeviceCallback (juce::String(), deviceCallback.get());
 
     deviceRecovery = std::make_unique<DeviceRecovery> (deviceManager, *engineCallback, inputChannelsNeeded, outputChannelsNeeded);
 }
@@ -76,13 +77,14 @@ MainComponent::MainComponent (int oversampling)
 MainComponent::~MainComponent()
 {
     // The engine leaves both callback lists before it is deleted; removing it
-    // as audio callback calls its audioDeviceStopped. The panel, which reads
-    // the engine, goes before it. Nothing reopens a device from here on.
+    // as audio callback releases it. The panel, which reads the engine, goes
+    // before it. Nothing reopens a device from here on.
     deviceRecovery = nullptr;
     deviceManager.removeAudioCallback (engineCallback.get());
-    deviceManager.removeMidiInputDeviceCallback (juce::String(), audioMidiHandler.get());
+    deviceManager.removeMidiInputDeviceCallback (juce::String(), deviceCallback.get());
     controlPanel = nullptr;
     engineCallback = nullptr;
+    deviceCallback = nullptr;
     audioMidiHandler = nullptr;
 }
 

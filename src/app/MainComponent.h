@@ -7,6 +7,7 @@
 #include "ControlPanel.h"
 #include "CountingAudioCallback.h"
 #include "DeviceRecovery.h"
+#include "EngineDeviceCallback.h"
 #include "PanelHost.h"
 
 // The main window's content and the audio device host. It owns the device
@@ -43,7 +44,9 @@ public:
     std::unique_ptr<ControlPanel> controlPanel;
 
 private:
-    // The audio callback the device manager calls: the engine, with the
+    // The engine as a device callback and MIDI input callback.
+    std::unique_ptr<EngineDeviceCallback> deviceCallback;
+    // The audio callback the device manager calls: the engine's, with the
     // callbacks counted for the device recovery.
     std::unique_ptr<CountingAudioCallback> engineCallback;
     // Reopens the device when it comes back after dying under the app, and

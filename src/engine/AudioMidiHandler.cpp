@@ -5,9 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 namespace
 {
+    namespace controls = velthorn::controls;
+
     constexpr auto relaxed = std::memory_order_relaxed;
 
     // Every way in (the panel, MIDI, a host, a restored project, the
@@ -31,54 +35,132 @@ namespace
         return value >= 1.0f ? 1 : 0;
     }
 
+    // The stored word of a knob's level or a switch's state.
+    std::uint32_t levelWord (float level) noexcept
+    {
+        std::uint32_t word;
+        std::memcpy (&word, &level, sizeof word);
+        return word;
+    }
+
+    std::uint32_t switchWord (int32_t on) noexcept
+    {
+        return static_cast<std::uint32_t> (on);
+    }
+
+    float levelOf (std::uint32_t word) noexcept
+    {
+        float level;
+        std::memcpy (&level, &word, sizeof level);
+        return level;
+    }
+
+    using ControlWords = std::array<std::atomic<std::uint32_t>, controls::numControls>;
+
+    std::uint32_t defaultWord (const controls::Control& control) noexcept
+    {
+        return control.isSwitch() ? switchWord (static_cast<int32_t> (control.defaultValue))
+                                  : levelWord (control.defaultValue);
+    }
+
     // Used when a device announces no block size at all.
     constexpr int fallbackBlockSize = 512;
+
+    // One control into the chain's member for it. The table is constant, so
+    // each copy compiles to one load and one store.
+    template <std::size_t position>
+    void copyControl (ChainSettings& settings, const std::atomic<std::uint32_t>& value) noexcept
+    {
+        constexpr const auto& control = controls::table[position];
+        const auto word = value.load (relaxed);
+
+        if constexpr (control.isSwitch())
+            settings.*control.onOff = static_cast<int32_t> (word);
+        else
+            settings.*control.level = levelOf (word);
+    }
+
+    template <std::size_t... positions>
+    void copyControls (ChainSettings& settings, const ControlWords& values, std::index_sequence<positions...>) noexcept
+    {
+        (copyControl<positions> (settings, values[positions]), ...);
+    }
+
+    void copyControls (ChainSettings& settings, const ControlWords& values) noexcept
+    {
+        copyControls (settings, values, std::make_index_sequence<controls::numControls>());
+    }
 }
 
 AudioMidiHandler::AudioMidiHandler()
 {
+    for (std::size_t i = 0; i < controls::numControls; ++i)
+        values[i].store (defaultWord (controls::table[i]), relaxed);
+
     // Measures the resampler's delay once, here rather than on an audio thread.
     static_cast<void> (OversampledChain::latencyFor (2));
 }
 
 AudioMidiHandler::~AudioMidiHandler() = default;
 
-void AudioMidiHandler::setParameter (int index, float value)
+void AudioMidiHandler::setParameter (int index, float value) noexcept
 {
-    // A NaN is no value at all (a host's broken automation, say): the member
-    // keeps the one it has. Nothing is stored, so a change that another
-    // thread makes meanwhile is not undone either.
+    // A NaN is no value at all (a host's broken automation, say): the
+    // control keeps the one it has. Nothing is stored, so a change that
+    // another thread makes meanwhile is not undone either.
     if (std::isnan (value))
         return;
 
-    switch (index)
-    {
-        case 0:  delTme.store (toLevel (value), relaxed); break;
-        case 1:  delAm.store (toLevel (value), relaxed); break;
-        case 2:  delOn.store (toSwitch (value), relaxed); break;
-        case 3:  wahFreq.store (toLevel (value), relaxed); break;
-        case 4:  wahRes.store (toLevel (value), relaxed); break;
-        case 5:  wahGain.store (toLevel (value), relaxed); break;
-        case 6:  wahOn.store (toSwitch (value), relaxed); break;
-        case 7:  distGain.store (toLevel (value), relaxed); break;
-        case 8:  distFreq.store (toLevel (value), relaxed); break;
-        case 9:  distOn.store (toSwitch (value), relaxed); break;
-        case 10: ampDrv.store (toLevel (value), relaxed); break;
-        case 11: ampLo.store (toLevel (value), relaxed); break;
-        case 12: ampMid.store (toLevel (value), relaxed); break;
-        case 13: ampHi.store (toLevel (value), relaxed); break;
-        case 14: ampOn.store (toSwitch (value), relaxed); break;
-        case 15: mast.store (toLevel (value), relaxed); break;
-        case 17: mastOn.store (toSwitch (value), relaxed); break;
-        default: break;   // 16 is a free slot; anything else is not ours
-    }
+    // Index 16 is a free slot; anything else not in the table is not ours.
+    const int position = controls::positionOfIndex (index);
+    if (position < 0)
+        return;
+
+    const auto& control = controls::table[static_cast<std::size_t> (position)];
+    values[static_cast<std::size_t> (position)].store (control.isSwitch() ? switchWord (toSwitch (value))
+                                                                          : levelWord (toLevel (value)), relaxed);
 }
 
-void AudioMidiHandler::audioDeviceAboutToStart (juce::AudioIODevice* device)
+void AudioMidiHandler::handleMidi (const juce::uint8* data, int numBytes) noexcept
 {
-    const auto rate = device != nullptr ? device->getCurrentSampleRate() : 0.0;
-    const auto blockSize = device != nullptr ? device->getCurrentBufferSizeSamples() : 0;
-    prepare (rate, blockSize);
+    if (data == nullptr || numBytes < 3)
+        return;
+
+    const auto status = static_cast<unsigned> (data[0]);
+    const auto controller = static_cast<int> (data[1]);
+
+    // Control changes on any channel; controllers the table does not name
+    // are not ours.
+    if ((status & 0xF0u) != 0xB0u)
+        return;
+
+    const int position = controls::positionOfController (controller);
+    if (position < 0)
+        return;
+
+    // A data byte has seven bits; one with the eighth set is not MIDI, and
+    // is read as the largest value rather than as one beyond the range.
+    const double v = static_cast<double> (std::min (static_cast<unsigned> (data[2]), 127u)) / 127.0;
+    // Switches need exactly 127 to turn on; 0..126 switch off.
+    const auto asSwitch = static_cast<int32_t> (v);
+    const auto asLevel = static_cast<float> (v);
+
+    const auto& control = controls::table[static_cast<std::size_t> (position)];
+    values[static_cast<std::size_t> (position)].store (control.isSwitch() ? switchWord (asSwitch) : levelWord (asLevel), relaxed);
+}
+
+float AudioMidiHandler::controlValue (std::size_t position) const noexcept
+{
+    const auto word = values[position].load (relaxed);
+    return controls::table[position].isSwitch() ? static_cast<float> (static_cast<int32_t> (word)) : levelOf (word);
+}
+
+EngineSnapshot AudioMidiHandler::snapshot() const noexcept
+{
+    EngineSnapshot shown;
+    copyControls (shown.controls, values);
+    shown.peakLevel = peakLevel.load (relaxed);
+    return shown;
 }
 
 void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
@@ -110,7 +192,7 @@ void AudioMidiHandler::prepare (double newSampleRate, int maximumBlockSize)
     runningOversampling.store (factor, relaxed);
 }
 
-void AudioMidiHandler::audioDeviceStopped()
+void AudioMidiHandler::release()
 {
     sampleRate = 0.0;
     activeOversampledChain = nullptr;
@@ -141,7 +223,7 @@ void AudioMidiHandler::switchOversampling (int factor) noexcept
             next = oversampledChains[i].get();
 
     if (factor != 1 && next == nullptr)
-        return;   // not prepared: the next device start takes it up
+        return;   // not prepared: the next prepare takes it up
 
     // The chain starts afresh, as at a device start.
     if (next != nullptr)
@@ -153,12 +235,15 @@ void AudioMidiHandler::switchOversampling (int factor) noexcept
     runningOversampling.store (factor, relaxed);
 }
 
-void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inputChannelData,
-                                                         int numInputChannels,
-                                                         float* const* outputChannelData,
-                                                         int numOutputChannels,
-                                                         int numSamples,
-                                                         const juce::AudioIODeviceCallbackContext&)
+void AudioMidiHandler::process (const float* const* inputs, int numInputs,
+                                float* const* outputs, int numOutputs, int numSamples) noexcept
+{
+    process (inputs, numInputs, outputs, numOutputs, numSamples, juce::MidiBuffer());
+}
+
+void AudioMidiHandler::process (const float* const* inputs, int numInputs,
+                                float* const* outputs, int numOutputs, int numSamples,
+                                const juce::MidiBuffer& midi) noexcept
 {
     // Decaying filter and echo tails would otherwise fall into subnormal
     // numbers, which cost the CPU many times more.
@@ -168,29 +253,64 @@ void AudioMidiHandler::audioDeviceIOCallbackWithContext (const float* const* inp
 
     if (effectChain == nullptr || scratch.empty())
     {
-        // Not started: nothing to run the chain on, so stay silent.
-        for (int channel = 0; channel < numOutputChannels; ++channel)
-            if (outputChannelData[channel] != nullptr)
-                std::fill_n (outputChannelData[channel], std::max (numSamples, 0), 0.0f);
+        // Not prepared: nothing to run the chain on, so stay silent; the
+        // controls still follow the MIDI.
+        for (int channel = 0; channel < numOutputs; ++channel)
+            if (outputs[channel] != nullptr)
+                std::fill_n (outputs[channel], std::max (numSamples, 0), 0.0f);
+
+        for (const auto event : midi)
+            if (event.numBytes <= 3)
+                handleMidi (event.data, event.numBytes);
+
         return;
     }
 
     if (const int factor = oversampling.load (relaxed); factor != runningOversampling.load (relaxed))
         switchOversampling (factor);
 
-    // A block longer than the device announced runs in scratch-sized chunks.
-    // The chain is sample by sample, so the output is the same either way.
+    // The block is cut at each MIDI event, which so acts from its own
+    // sample on. The chain is sample by sample, so the cuts change nothing
+    // else.
     float peak = 0.0f;
+    int done = 0;
+
+    for (const auto event : midi)
+    {
+        const int position = std::clamp (event.samplePosition, done, std::max (numSamples, done));
+
+        if (position > done)
+        {
+            processPiece (inputs, numInputs, outputs, numOutputs, done, position - done, peak);
+            done = position;
+        }
+
+        // Control changes are three bytes; a longer message (system
+        // exclusive) is never one.
+        if (event.numBytes <= 3)
+            handleMidi (event.data, event.numBytes);
+    }
+
+    if (numSamples > done)
+        processPiece (inputs, numInputs, outputs, numOutputs, done, numSamples - done, peak);
+}
+
+void AudioMidiHandler::processPiece (const float* const* inputs, int numInputs,
+                                     float* const* outputs, int numOutputs,
+                                     int offset, int numSamples, float& peak) noexcept
+{
+    // A piece longer than prepared runs in scratch-sized chunks. The chain
+    // is sample by sample, so the output is the same either way.
     const auto chunkSize = static_cast<int> (scratch.size());
 
-    for (int offset = 0; offset < numSamples; offset += chunkSize)
-        processChunk (inputChannelData, numInputChannels, outputChannelData, numOutputChannels,
-                      offset, std::min (chunkSize, numSamples - offset), peak);
+    for (int start = 0; start < numSamples; start += chunkSize)
+        processChunk (inputs, numInputs, outputs, numOutputs,
+                      offset + start, std::min (chunkSize, numSamples - start), peak);
 }
 
 void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
                                      float* const* outputs, int numOutputs,
-                                     int offset, int numSamples, float& peak)
+                                     int offset, int numSamples, float& peak) noexcept
 {
     float* const mono = scratch.data();
     std::fill_n (mono, numSamples, 0.0f);
@@ -220,32 +340,13 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
             if (! std::isfinite (mono[j]))
                 mono[j] = 0.0f;
 
-    // Every member is read afresh for every sample, so a change from another
-    // thread takes effect from the next sample, mid-block too. The values are
-    // read for the whole chunk first and then the chain runs over it: the
-    // chain works on several samples at once (see CachedEffectChain), each
-    // with its own sample's values, with the same result as one at a time.
+    // Every control is read afresh for every sample, so a change from
+    // another thread takes effect from the next sample, mid-block too. The
+    // values are read for the whole chunk first and then the chain runs over
+    // it: the chain works on several samples at once (see CachedEffectChain),
+    // each with its own sample's values, with the same result as one at a time.
     for (int j = 0; j < numSamples; ++j)
-    {
-        ChainSettings& p = sampleSettings[static_cast<size_t> (j)];
-        p.mastOn = mastOn.load (relaxed);
-        p.wahOn = wahOn.load (relaxed);
-        p.wahFreq = wahFreq.load (relaxed);
-        p.wahRes = wahRes.load (relaxed);
-        p.wahGain = wahGain.load (relaxed);
-        p.distOn = distOn.load (relaxed);
-        p.distGain = distGain.load (relaxed);
-        p.distFreq = distFreq.load (relaxed);
-        p.ampOn = ampOn.load (relaxed);
-        p.ampDrv = ampDrv.load (relaxed);
-        p.ampLo = ampLo.load (relaxed);
-        p.ampMid = ampMid.load (relaxed);
-        p.ampHi = ampHi.load (relaxed);
-        p.delOn = delOn.load (relaxed);
-        p.delTme = delTme.load (relaxed);
-        p.delAm = delAm.load (relaxed);
-        p.mast = mast.load (relaxed);
-    }
+        copyControls (sampleSettings[static_cast<size_t> (j)], values);
 
     // While mastOn is 0 a sample stays the plain input sum; otherwise wah,
     // distortion, amp with cabinet and delay run as switched, in that order,
@@ -270,40 +371,4 @@ void AudioMidiHandler::processChunk (const float* const* inputs, int numInputs,
     for (int channel = 0; channel < numOutputs; ++channel)
         if (float* const out = outputs[channel])
             std::copy_n (mono, numSamples, out + offset);
-}
-
-void AudioMidiHandler::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
-{
-    if (message.getRawDataSize() < 3)
-        return;
-
-    const auto* const data = message.getRawData();
-    const auto status = static_cast<unsigned> (data[0]);
-    const auto controller = static_cast<unsigned> (data[1]);
-
-    // Control changes on any channel; controllers 10 and above are not ours.
-    if ((status & 0xF0u) != 0xB0u || controller > 9u)
-        return;
-
-    // A data byte has seven bits; one with the eighth set is not MIDI, and
-    // is read as the largest value rather than as one beyond the range.
-    const double v = static_cast<double> (std::min (static_cast<unsigned> (data[2]), 127u)) / 127.0;
-    // Switches need exactly 127 to turn on; 0..126 switch off.
-    const auto asSwitch = static_cast<int32_t> (v);
-    const auto asLevel = static_cast<float> (v);
-
-    switch (controller)
-    {
-        case 0: distOn.store (asSwitch, relaxed); break;
-        case 1: ampOn.store (asSwitch, relaxed); break;
-        case 2: delOn.store (asSwitch, relaxed); break;
-        case 3: mastOn.store (asSwitch, relaxed); break;
-        case 4: wahOn.store (asSwitch, relaxed); break;
-        case 5: mast.store (asLevel, relaxed); break;
-        case 6: delAm.store (asLevel, relaxed); break;
-        case 7: ampDrv.store (asLevel, relaxed); break;
-        case 8: distGain.store (asLevel, relaxed); break;
-        case 9: wahFreq.store (asLevel, relaxed); break;
-        default: break;
-    }
 }

@@ -27,7 +27,7 @@ VelthornProcessor::VelthornProcessor()
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       parameters (*this, engine, wrapperType != wrapperType_LV2)
 {
-    bypassEngine.mastOn.store (0);
+    bypassEngine.setParameter (Table::entries()[static_cast<size_t> (Table::masterSwitchPosition)].engineIndex, 0.0f);
 
     // The quality may change while the host plays: every factor is made
     // ready when playing starts, so a change needs no allocation.
@@ -61,8 +61,8 @@ void VelthornProcessor::prepareToPlay (double sampleRate, int maximumExpectedSam
 
 void VelthornProcessor::releaseResources()
 {
-    engine.audioDeviceStopped();
-    bypassEngine.audioDeviceStopped();
+    engine.release();
+    bypassEngine.release();
 }
 
 bool VelthornProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -77,40 +77,13 @@ void VelthornProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::Mi
     const juce::ScopedNoDenormals noDenormals;
     pushParameterChanges();
 
-    // Every MIDI event goes in right before the sample it lands on, so the
-    // block is cut there, as the renderer cuts its device blocks.
-    const int numSamples = buffer.getNumSamples();
-    int done = 0;
-
-    // Each piece starts the engine's peak afresh; the meter shows the whole
-    // block's, as in the app, where a device block is never cut.
-    float blockPeak = 0.0f;
-    const auto runPiece = [&] (int start, int length)
-    {
-        runEngine (engine, buffer, start, length);
-        blockPeak = juce::jmax (blockPeak, engine.peakLevel.load (std::memory_order_relaxed));
-    };
-
-    for (const auto event : midi)
-    {
-        const auto position = juce::jlimit (done, numSamples, event.samplePosition);
-
-        if (position > done)
-        {
-            runPiece (done, position - done);
-            done = position;
-        }
-
-        applyMidi (event);
-    }
+    // Every MIDI event acts from the sample it lands on: the engine cuts the
+    // block there, as it does for the renderer. The meter shows the whole
+    // block's peak, as in the app.
+    runEngine (engine, buffer, midi);
 
     if (! midi.isEmpty())
         pullEngineChanges();
-
-    if (numSamples > done)
-        runPiece (done, numSamples - done);
-
-    engine.peakLevel.store (blockPeak, std::memory_order_relaxed);
 }
 
 void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
@@ -119,13 +92,16 @@ void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, 
     pushParameterChanges();
 
     // The controls keep following MIDI while the host bypasses the plugin.
+    // Control changes are three bytes; a longer message (system exclusive)
+    // is never one.
     for (const auto event : midi)
-        applyMidi (event);
+        if (event.numBytes <= 3)
+            engine.handleMidi (event.data, event.numBytes);
 
     if (! midi.isEmpty())
         pullEngineChanges();
 
-    runEngine (bypassEngine, buffer, 0, buffer.getNumSamples());
+    runEngine (bypassEngine, buffer, {});
 
     // As late as the chain would be, so the host's compensation holds.
     const int numOutputs = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels(), maximumChannels);
@@ -133,10 +109,12 @@ void VelthornProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, 
                          AudioMidiHandler::latencyForOversampling (pushedQuality));
 }
 
-void VelthornProcessor::runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer, int start, int length) noexcept
+void VelthornProcessor::runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer,
+                                   const juce::MidiBuffer& midi) noexcept
 {
     const int numInputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels(), maximumChannels);
     const int numOutputs = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels(), maximumChannels);
+    const int numSamples = buffer.getNumSamples();
 
     // The engine reads all of a chunk's inputs before it writes any output,
     // so the host's buffer can be both.
@@ -144,27 +122,17 @@ void VelthornProcessor::runEngine (AudioMidiHandler& target, juce::AudioBuffer<f
     std::array<float*, maximumChannels> outputs {};
 
     for (int channel = 0; channel < numInputs; ++channel)
-        inputs[static_cast<size_t> (channel)] = buffer.getReadPointer (channel, start);
+        inputs[static_cast<size_t> (channel)] = buffer.getReadPointer (channel);
 
     for (int channel = 0; channel < numOutputs; ++channel)
-        outputs[static_cast<size_t> (channel)] = buffer.getWritePointer (channel, start);
+        outputs[static_cast<size_t> (channel)] = buffer.getWritePointer (channel);
 
-    target.audioDeviceIOCallbackWithContext (inputs.data(), numInputs, outputs.data(), numOutputs, length, {});
+    target.process (inputs.data(), numInputs, outputs.data(), numOutputs, numSamples, midi);
 
     // Channels beyond the output bus (a mono output over a stereo input)
     // carry nothing out of the plugin.
     for (int channel = numOutputs; channel < buffer.getNumChannels(); ++channel)
-        buffer.clear (channel, start, length);
-}
-
-void VelthornProcessor::applyMidi (const juce::MidiMessageMetadata& event) noexcept
-{
-    // Control changes are three bytes; a longer message (system exclusive)
-    // is never one, and a MidiMessage would put it on the heap.
-    if (event.numBytes <= 0 || event.numBytes > 3)
-        return;
-
-    engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage (event.data, event.numBytes));
+        buffer.clear (channel, 0, numSamples);
 }
 
 void VelthornProcessor::pushParameterChanges() noexcept

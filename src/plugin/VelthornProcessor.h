@@ -109,11 +109,8 @@ private:
     void pushParameterChanges() noexcept;
     // Audio thread: takes what MIDI changed in the engine into the parameters.
     void pullEngineChanges() noexcept;
-    // Audio thread: runs the engine over part of the buffer.
-    void runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer, int start, int length) noexcept;
-    // Audio thread: hands a MIDI message to the engine if it can be held
-    // without the heap.
-    void applyMidi (const juce::MidiMessageMetadata& event) noexcept;
+    // Audio thread: runs an engine over the buffer with the block's MIDI.
+    void runEngine (AudioMidiHandler& target, juce::AudioBuffer<float>& buffer, const juce::MidiBuffer& midi) noexcept;
 
     // Message thread: tells the host about values the audio thread changed.
     void timerCallback() override;

@@ -3,12 +3,36 @@
 #include "QuietValueSource.h"
 #include "VelthornAssets.h"
 
+#include <algorithm>
+
 namespace
 {
     const char* const creditText = "velthorn.audio";
     const char* const creditUrl = "https://velthorn.audio";
 
-    constexpr auto relaxed = std::memory_order_relaxed;
+    namespace controls = velthorn::controls;
+
+    juce::Rectangle<int> toRectangle (const controls::Rect& r)
+    {
+        return { r.x, r.y, r.width, r.height };
+    }
+
+    // The table positions of the knobs (or the switches) in their panel order.
+    std::vector<std::size_t> positionsInPanelOrder (bool switches)
+    {
+        std::vector<std::size_t> positions;
+
+        for (std::size_t i = 0; i < controls::numControls; ++i)
+            if (controls::table[i].isSwitch() == switches)
+                positions.push_back (i);
+
+        std::sort (positions.begin(), positions.end(), [] (std::size_t a, std::size_t b)
+        {
+            return controls::table[a].panelOrder < controls::table[b].panelOrder;
+        });
+
+        return positions;
+    }
 
     juce::Image decode (const char* data, int size)
     {
@@ -22,10 +46,11 @@ namespace
     // A picture that failed to decode leaves the panel white.
     juce::Image composeBackground (const juce::Image& picture)
     {
-        juce::Image composed (juce::Image::RGB, 800, 600, false);
+        juce::Image composed (juce::Image::RGB, controls::panelWidth, controls::panelHeight, false);
         juce::Graphics g (composed);
         g.fillAll (juce::Colour (0xffffffff));
-        g.drawImage (picture, 0, 0, 800, 600, 0, 0, picture.getWidth(), picture.getHeight(), false);
+        g.drawImage (picture, 0, 0, controls::panelWidth, controls::panelHeight,
+                     0, 0, picture.getWidth(), picture.getHeight(), false);
         return composed;
     }
 }
@@ -55,18 +80,15 @@ ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hos
         return slider;
     };
 
-    distGainSlider = makeSlider ("distGainSlider", largeKnobImage, 31);
-    ampDrvSlider = makeSlider ("ampDrvSlider", largeKnobImage, 31);
-    delAmSlider = makeSlider ("delAmSlider", largeKnobImage, 31);
-    mastSlider = makeSlider ("mastSlider", largeKnobImage, 31);
-    distFreqSlider = makeSlider ("distFreqSlider", smallKnobImage, 31);
-    ampLoSlider = makeSlider ("ampLoSlider", smallKnobImage, 31);
-    delTmeSlider = makeSlider ("delTmeSlider", smallKnobImage, 31);
-    ampMidSlider = makeSlider ("ampMidSlider", smallKnobImage, 31);
-    ampHiSlider = makeSlider ("ampHiSlider", smallKnobImage, 31);
-    wahFreqSlider = makeSlider ("wahFreqSlider", wahPedalImage, 30);
-    wahResSlider = makeSlider ("wahResSlider", smallKnobImage, 31);
-    wahGainSlider = makeSlider ("wahGainSlider", smallKnobImage, 31);
+    knobPositions = positionsInPanelOrder (false);
+
+    for (const auto position : knobPositions)
+    {
+        const auto& control = controls::table[position];
+        // The pedal's strip has one frame fewer than the knobs'.
+        const int frames = control.picture == controls::Picture::wahPedal ? 30 : 31;
+        knobs.push_back (makeSlider (control.componentName, stripFor (control.picture), frames));
+    }
 
     // The meter is display only: it goes up to 1.33 so a hot signal shows its
     // last frame, and ten million pixels of drag for its range keep the mouse
@@ -93,11 +115,10 @@ ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hos
         return button;
     };
 
-    distButton = makeSwitch ("distButton");
-    ampButton = makeSwitch ("ampButton");
-    delButton = makeSwitch ("delButton");
-    mastButton = makeSwitch ("mastButton");
-    wahButton = makeSwitch ("wahButton");
+    switchPositions = positionsInPanelOrder (true);
+
+    for (const auto position : switchPositions)
+        switches.push_back (makeSwitch (controls::table[position].componentName));
 
     // The framework's hyperlink opens the address itself; the panel does not listen.
     creditLink = std::make_unique<juce::HyperlinkButton> (creditText, juce::URL (creditUrl));
@@ -115,7 +136,7 @@ ControlPanel::ControlPanel (const AudioMidiHandler& engineToShow, PanelHost& hos
     fileButton->setColour (juce::TextButton::textColourOnId, juce::Colour (0xccaeaeae));
     fileButton->setColour (juce::TextButton::textColourOffId, juce::Colour (0xccaeaeae));
 
-    setSize (800, 600);
+    setSize (controls::panelWidth, controls::panelHeight);
 
     // The controls stand at their minimum and off until this first fires.
     displayTicker.start (50);
@@ -125,24 +146,11 @@ ControlPanel::~ControlPanel()
 {
     displayTicker.stop();
 
-    distGainSlider = nullptr;
-    ampDrvSlider = nullptr;
-    delAmSlider = nullptr;
-    mastSlider = nullptr;
-    distFreqSlider = nullptr;
-    ampLoSlider = nullptr;
-    delTmeSlider = nullptr;
-    ampMidSlider = nullptr;
-    ampHiSlider = nullptr;
-    wahFreqSlider = nullptr;
-    wahResSlider = nullptr;
-    wahGainSlider = nullptr;
+    for (auto& knob : knobs)
+        knob = nullptr;
     outputLevelSlider = nullptr;
-    distButton = nullptr;
-    ampButton = nullptr;
-    delButton = nullptr;
-    mastButton = nullptr;
-    wahButton = nullptr;
+    for (auto& button : switches)
+        button = nullptr;
     creditLink = nullptr;
     fileButton = nullptr;
 
@@ -159,43 +167,39 @@ void ControlPanel::paint (juce::Graphics& g)
     g.drawImageAt (backgroundImage, 0, 0);
 }
 
+const juce::Image& ControlPanel::stripFor (controls::Picture picture) const
+{
+    switch (picture)
+    {
+        case controls::Picture::largeKnob:  return largeKnobImage;
+        case controls::Picture::wahPedal:   return wahPedalImage;
+        case controls::Picture::footSwitch: return switchImage;
+        case controls::Picture::smallKnob:  break;
+    }
+
+    return smallKnobImage;
+}
+
 void ControlPanel::resized()
 {
-    distGainSlider->setBounds (110, 170, 40, 40);
-    ampDrvSlider->setBounds (210, 170, 40, 40);
-    delAmSlider->setBounds (310, 170, 40, 40);
-    mastSlider->setBounds (410, 170, 40, 40);
-    distFreqSlider->setBounds (115, 250, 30, 30);
-    ampLoSlider->setBounds (215, 250, 30, 30);
-    delTmeSlider->setBounds (315, 250, 30, 30);
-    ampMidSlider->setBounds (215, 310, 30, 30);
-    ampHiSlider->setBounds (215, 370, 30, 30);
-    wahFreqSlider->setBounds (540, 130, 150, 300);
-    wahResSlider->setBounds (570, 430, 30, 30);
-    wahGainSlider->setBounds (635, 430, 30, 30);
-    outputLevelSlider->setBounds (415, 250, 30, 110);
-    distButton->setBounds (115, 430, 30, 60);
-    ampButton->setBounds (215, 430, 30, 60);
-    delButton->setBounds (315, 430, 30, 60);
-    mastButton->setBounds (415, 430, 30, 60);
-    wahButton->setBounds (515, 150, 30, 60);
-    creditLink->setBounds (634, 572, 168, 24);
-    fileButton->setBounds (0, 2, 48, 24);
+    for (size_t i = 0; i < knobs.size(); ++i)
+        knobs[i]->setBounds (toRectangle (controls::table[knobPositions[i]].bounds));
+
+    outputLevelSlider->setBounds (toRectangle (controls::meterBounds));
+
+    for (size_t i = 0; i < switches.size(); ++i)
+        switches[i]->setBounds (toRectangle (controls::table[switchPositions[i]].bounds));
+
+    creditLink->setBounds (toRectangle (controls::creditLinkBounds));
+    fileButton->setBounds (toRectangle (controls::fileButtonBounds));
 }
 
 int ControlPanel::knobIndex (const juce::Slider* slider) const
 {
     // The engine does all scaling: knobs send their plain 0..1 value.
-    const std::pair<const FilmstripSlider*, int> targets[] = {
-        { distGainSlider.get(), 7 }, { ampDrvSlider.get(), 10 }, { delAmSlider.get(), 1 },
-        { mastSlider.get(), 15 },    { distFreqSlider.get(), 8 }, { ampLoSlider.get(), 11 },
-        { delTmeSlider.get(), 0 },   { ampMidSlider.get(), 12 },  { ampHiSlider.get(), 13 },
-        { wahFreqSlider.get(), 3 },  { wahResSlider.get(), 4 },   { wahGainSlider.get(), 5 },
-    };
-
-    for (const auto& [target, index] : targets)
-        if (slider == target)
-            return index;
+    for (size_t i = 0; i < knobs.size(); ++i)
+        if (slider == knobs[i].get())
+            return controls::table[knobPositions[i]].engineIndex;
 
     return -1;
 }
@@ -221,16 +225,12 @@ void ControlPanel::sliderDragEnded (juce::Slider* slider)
 void ControlPanel::buttonClicked (juce::Button* button)
 {
     // The click has already flipped the switch's state.
-    const std::pair<const ImageToggleButton*, int> switches[] = {
-        { distButton.get(), 9 }, { ampButton.get(), 14 }, { delButton.get(), 2 },
-        { mastButton.get(), 17 }, { wahButton.get(), 6 },
-    };
-
-    for (const auto& [target, index] : switches)
+    for (size_t i = 0; i < switches.size(); ++i)
     {
-        if (button == target)
+        if (button == switches[i].get())
         {
             // A click is a whole gesture of its own.
+            const int index = controls::table[switchPositions[i]].engineIndex;
             host.controlGestureBegan (index);
             host.controlChanged (index, button->getToggleState() ? 1.0f : 0.0f);
             host.controlGestureEnded (index);
@@ -276,22 +276,13 @@ void ControlPanel::showEngineValues()
         button.setToggleState (value != 0, juce::dontSendNotification);
     };
 
-    show (*delTmeSlider, engine.delTme.load (relaxed));
-    show (*delAmSlider, engine.delAm.load (relaxed));
-    light (*delButton, engine.delOn.load (relaxed));
-    show (*wahFreqSlider, engine.wahFreq.load (relaxed));
-    show (*wahResSlider, engine.wahRes.load (relaxed));
-    show (*wahGainSlider, engine.wahGain.load (relaxed));
-    light (*wahButton, engine.wahOn.load (relaxed));
-    show (*distGainSlider, engine.distGain.load (relaxed));
-    show (*distFreqSlider, engine.distFreq.load (relaxed));
-    light (*distButton, engine.distOn.load (relaxed));
-    show (*ampDrvSlider, engine.ampDrv.load (relaxed));
-    show (*ampLoSlider, engine.ampLo.load (relaxed));
-    show (*ampMidSlider, engine.ampMid.load (relaxed));
-    show (*ampHiSlider, engine.ampHi.load (relaxed));
-    light (*ampButton, engine.ampOn.load (relaxed));
-    show (*mastSlider, engine.mast.load (relaxed));
-    show (*outputLevelSlider, engine.peakLevel.load (relaxed));
-    light (*mastButton, engine.mastOn.load (relaxed));
+    const auto shown = engine.snapshot();
+
+    for (size_t i = 0; i < knobs.size(); ++i)
+        show (*knobs[i], shown.controls.*controls::table[knobPositions[i]].level);
+
+    show (*outputLevelSlider, shown.peakLevel);
+
+    for (size_t i = 0; i < switches.size(); ++i)
+        light (*switches[i], shown.controls.*controls::table[switchPositions[i]].onOff);
 }

@@ -8,12 +8,14 @@
 #include "MessageLoopTicker.h"
 #include "PanelHost.h"
 
-// The 800 x 600 panel: the background picture, twelve knobs, the output
-// meter, five switches, the credit link and the File button. Every control
-// move goes to the host at once, and every 50 ms the engine's values are
-// copied back into the controls, so MIDI changes and the output peak show.
-// The panel only reads the engine; the host decides where a move goes.
-// Message thread only.
+#include <vector>
+
+// The 800 x 600 panel: the background picture, a knob or a switch for every
+// row of the control table (twelve knobs, five switches), the output meter,
+// the credit link and the File button. Every control move goes to the host at
+// once, and every 50 ms the engine's snapshot is copied back into the
+// controls, so MIDI changes and the output peak show. The panel only reads
+// the engine; the host decides where a move goes. Message thread only.
 class ControlPanel final : public juce::Component,
                            public juce::Slider::Listener,
                            public juce::Button::Listener
@@ -45,6 +47,9 @@ private:
     // The engine's parameter index of a knob, or -1 for the meter.
     int knobIndex (const juce::Slider* slider) const;
 
+    // The strip a knob or a switch is drawn with.
+    const juce::Image& stripFor (velthorn::controls::Picture picture) const;
+
     const AudioMidiHandler& engine;
     PanelHost& host;
 
@@ -55,25 +60,14 @@ private:
     juce::Image backgroundImage;   // the picture over white, composed once, opaque
     juce::Image meterImage;
 
-    // Creation order, which is also the stacking order.
-    std::unique_ptr<FilmstripSlider> distGainSlider;
-    std::unique_ptr<FilmstripSlider> ampDrvSlider;
-    std::unique_ptr<FilmstripSlider> delAmSlider;
-    std::unique_ptr<FilmstripSlider> mastSlider;
-    std::unique_ptr<FilmstripSlider> distFreqSlider;
-    std::unique_ptr<FilmstripSlider> ampLoSlider;
-    std::unique_ptr<FilmstripSlider> delTmeSlider;
-    std::unique_ptr<FilmstripSlider> ampMidSlider;
-    std::unique_ptr<FilmstripSlider> ampHiSlider;
-    std::unique_ptr<FilmstripSlider> wahFreqSlider;
-    std::unique_ptr<FilmstripSlider> wahResSlider;
-    std::unique_ptr<FilmstripSlider> wahGainSlider;
+    // Creation order, which is also the stacking order: the knobs in their
+    // panel order, the meter, the switches in theirs. Each knob and switch
+    // with the table position of its control beside it.
+    std::vector<std::unique_ptr<FilmstripSlider>> knobs;
+    std::vector<std::size_t> knobPositions;
     std::unique_ptr<FilmstripSlider> outputLevelSlider;
-    std::unique_ptr<ImageToggleButton> distButton;
-    std::unique_ptr<ImageToggleButton> ampButton;
-    std::unique_ptr<ImageToggleButton> delButton;
-    std::unique_ptr<ImageToggleButton> mastButton;
-    std::unique_ptr<ImageToggleButton> wahButton;
+    std::vector<std::unique_ptr<ImageToggleButton>> switches;
+    std::vector<std::size_t> switchPositions;
     std::unique_ptr<juce::HyperlinkButton> creditLink;
     std::unique_ptr<juce::TextButton> fileButton;
 

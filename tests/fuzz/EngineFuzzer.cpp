@@ -84,7 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     AudioMidiHandler engine;
     bool running = false;
     int starts = 0;
-    const juce::AudioIODeviceCallbackContext context;
 
     std::vector<std::vector<float>> inputs, outputs;
     std::vector<const float*> inputPointers;
@@ -101,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                     break;
 
                 if (running)
-                    engine.audioDeviceStopped();
+                    engine.release();
 
                 engine.prepareEveryOversampling ((script.next() & 1) != 0);
                 engine.prepare (rates[script.next() % 8], 1 + script.nextShort() % 8192);
@@ -110,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
             case 1:   // a device stops
                 if (running)
-                    engine.audioDeviceStopped();
+                    engine.release();
 
                 running = false;
                 break;
@@ -128,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 // What a MIDI input delivers: a status byte and its data.
                 uint8_t message[3] = { static_cast<uint8_t> (script.next() | 0x80), script.next(), script.next() };
                 const auto length = 1 + script.next() % 3;
-                engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage (message, length));
+                engine.handleMidi (juce::MidiMessage (message, length));
                 break;
             }
 
@@ -163,8 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
                 for (auto& channel : outputs)
                     outputPointers.push_back (channel.data());
 
-                engine.audioDeviceIOCallbackWithContext (inputPointers.data(), numInputs, outputPointers.data(),
-                                                         numOutputs, numSamples, context);
+                engine.process (inputPointers.data(), numInputs, outputPointers.data(), numOutputs, numSamples);
 
                 for (const auto& channel : outputs)
                     for (const auto sample : channel)
@@ -179,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     }
 
     if (running)
-        engine.audioDeviceStopped();
+        engine.release();
 
     return 0;
 }

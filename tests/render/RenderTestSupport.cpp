@@ -264,7 +264,6 @@ namespace rendertest
 
         engine.prepare (input.sampleRate, static_cast<int> (std::max<int64_t> (total, 1)));
 
-        const juce::AudioIODeviceCallbackContext context;
         std::vector<const float*> inputs (padded.size());
         int64_t position = 0;
         size_t next = 0;
@@ -272,7 +271,7 @@ namespace rendertest
         while (position < total)
         {
             for (; next < events.size() && events[next].sample <= position; ++next)
-                engine.handleIncomingMidiMessage (nullptr, events[next].message);
+                engine.handleMidi (events[next].message);
 
             auto end = total;
 
@@ -283,12 +282,11 @@ namespace rendertest
                 inputs[channel] = padded[channel].data() + position;
 
             float* const output = mono.data() + position;
-            engine.audioDeviceIOCallbackWithContext (inputs.data(), static_cast<int> (inputs.size()), &output, 1,
-                                                     static_cast<int> (end - position), context);
+            engine.process (inputs.data(), static_cast<int> (inputs.size()), &output, 1, static_cast<int> (end - position));
             position = end;
         }
 
-        engine.audioDeviceStopped();
+        engine.release();
         mono.erase (mono.begin(), mono.begin() + latency);
         return mono;
     }

@@ -1,28 +1,21 @@
 #include "ParameterTable.h"
 
+#include "ControlTable.h"
+
 #include <cmath>
 
 const std::vector<ParameterTable::Entry>& ParameterTable::entries()
 {
-    static const std::vector<Entry> table {
-        { "delTme",   0,  Kind::continuous },
-        { "delAm",    1,  Kind::continuous },
-        { "delOn",    2,  Kind::onOff },
-        { "wahFreq",  3,  Kind::continuous },
-        { "wahRes",   4,  Kind::continuous },
-        { "wahGain",  5,  Kind::continuous },
-        { "wahOn",    6,  Kind::onOff },
-        { "distGain", 7,  Kind::continuous },
-        { "distFreq", 8,  Kind::continuous },
-        { "distOn",   9,  Kind::onOff },
-        { "ampDrv",   10, Kind::continuous },
-        { "ampLo",    11, Kind::continuous },
-        { "ampMid",   12, Kind::continuous },
-        { "ampHi",    13, Kind::continuous },
-        { "ampOn",    14, Kind::onOff },
-        { "mast",     15, Kind::continuous },
-        { "mastOn",   17, Kind::onOff },
-    };
+    // The control table's rows, named by their ids.
+    static const std::vector<Entry> table = []
+    {
+        std::vector<Entry> named;
+
+        for (const auto& control : velthorn::controls::table)
+            named.push_back ({ control.id, control.engineIndex, control.isSwitch() ? Kind::onOff : Kind::continuous });
+
+        return named;
+    }();
 
     return table;
 }

@@ -4,9 +4,10 @@
 #include <string_view>
 #include <vector>
 
-// The engine's parameters and switches as the command line names them, with
-// the index AudioMidiHandler::setParameter takes for each and the values it
-// accepts. Index 16 is a free slot in the engine and has no name here.
+// The engine's parameters and switches as the command line names them (the
+// control table's ids), with the index AudioMidiHandler::setParameter takes
+// for each and the values it accepts. Index 16 is a free slot in the engine
+// and has no name here.
 class ParameterTable final
 {
 public:
@@ -23,7 +24,7 @@ public:
         Kind kind;
     };
 
-    // Any thread. Every named parameter, in index order.
+    // Any thread. Every named parameter, in the control table's order.
     static const std::vector<Entry>& entries();
 
     // Any thread. The entry called exactly `name` (case matters), or nullptr.

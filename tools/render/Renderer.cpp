@@ -4,7 +4,6 @@
 #include "FileIdentity.h"
 #include "InputAudio.h"
 #include "MidiSchedule.h"
-#include "OfflineDevice.h"
 #include "PendingOutputFile.h"
 
 #include <algorithm>
@@ -18,8 +17,11 @@
 namespace
 {
     // Samples read, processed and written per round trip through the files;
-    // rounded up to whole device blocks so the device sees its block size.
+    // rounded up to whole blocks so the engine sees its block size.
     constexpr int preferredChunkSize = 16384;
+
+    // The MIDI events handed to the engine with one block at the most.
+    constexpr int maximumEventsPerBlock = 256;
 
     // 44100 as "44100", 44100.5 as "44100.5".
     std::string formatHz (double rate)
@@ -106,21 +108,15 @@ std::string Renderer::render (const RenderOptions& options,
     const auto blockSize = options.blockSize;
     const auto chunkSize = blockSize * std::max (1, (preferredChunkSize + blockSize - 1) / blockSize);
 
-    // Declared after the engine: destroyed first, it stops the engine on the
-    // way out of any early return.
-    OfflineDevice device (sampleRate, blockSize, numChannels);
-    juce::BigInteger channels;
-    channels.setRange (0, numChannels, true);
-
-    if (auto error = device.open (channels, channels, sampleRate, blockSize); error.isNotEmpty())
-        return giveUp (error.toStdString());
-
-    device.start (&engine);
+    engine.prepare (sampleRate, blockSize);
 
     juce::AudioBuffer<float> input (numChannels, chunkSize);
     juce::AudioBuffer<float> output (numChannels, chunkSize);
     std::vector<const float*> inputs (static_cast<size_t> (numChannels));
     std::vector<float*> outputs (static_cast<size_t> (numChannels));
+    // The MIDI events of one block, at their positions in it.
+    juce::MidiBuffer blockMidi;
+    blockMidi.ensureSize (static_cast<size_t> (maximumEventsPerBlock) * 16);
 
     const bool clips = options.outputFormat.clipsAtFullScale();
 
@@ -144,24 +140,35 @@ std::string Renderer::render (const RenderOptions& options,
             if (auto error = reader->read (input.getArrayOfWritePointers(), chunkStart, fromFile); ! error.empty())
                 return giveUp (error);
 
-        // Every MIDI event goes in right before the sample it lands on, so
-        // the device block is cut there.
+        // The chunk goes to the engine in blocks of the size it was prepared
+        // for, each with the MIDI events that land in it: an event acts from
+        // its own sample on. Adding to a MIDI buffer costs more the fuller it
+        // is, so a block takes a bounded number of events; past that it ends
+        // where the next event lands, and the next block starts there.
         for (int done = 0; done < length;)
         {
             const auto position = chunkStart + done;
+            auto segment = std::min (blockSize, length - done);
 
-            const MidiSchedule::Event* event = nullptr;
+            blockMidi.clear();
+            int events = 0;
 
-            for (; (event = schedule.peek()) != nullptr && event->sample <= position; schedule.pop())
-                engine.handleIncomingMidiMessage (nullptr, event->message);
+            for (const MidiSchedule::Event* event; (event = schedule.peek()) != nullptr && event->sample < position + segment; schedule.pop())
+            {
+                const auto at = static_cast<int> (std::max<juce::int64> (event->sample - position, 0));
+
+                if (events == maximumEventsPerBlock)
+                {
+                    segment = at;
+                    break;
+                }
+
+                blockMidi.addEvent (event->message, at);
+                ++events;
+            }
 
             if (! schedule.problem().empty())
                 return giveUp (schedule.problem());
-
-            auto segment = length - done;
-
-            if (event != nullptr)
-                segment = static_cast<int> (std::min<juce::int64> (segment, event->sample - position));
 
             for (int channel = 0; channel < numChannels; ++channel)
             {
@@ -169,7 +176,7 @@ std::string Renderer::render (const RenderOptions& options,
                 outputs[static_cast<size_t> (channel)] = output.getWritePointer (channel, done);
             }
 
-            device.process (inputs.data(), outputs.data(), segment);
+            engine.process (inputs.data(), numChannels, outputs.data(), numChannels, segment, blockMidi);
             done += segment;
         }
 
@@ -206,7 +213,7 @@ std::string Renderer::render (const RenderOptions& options,
             onProgress ({ std::max<juce::int64> (chunkStart + length - latency, 0), totalLength, sampleRate });
     }
 
-    device.close();
+    engine.release();
     writer.reset();   // writes the header and flushes the stream
     return pending->commit();
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 // One render from start to finish: reads the input file, plays it (and the
-// MIDI file, if any) through a fresh AudioMidiHandler on an OfflineDevice,
+// MIDI file, if any) through a fresh AudioMidiHandler, block by block,
 // and writes the output through a PendingOutputFile.
 class Renderer final
 {

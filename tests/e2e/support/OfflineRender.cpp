@@ -17,7 +17,6 @@ namespace e2e
         engine.prepare (sampleRate, blockSize);
 
         auto output = StereoBuffer::silence (input.size());
-        const juce::AudioIODeviceCallbackContext context {};
 
         for (size_t start = 0; start < input.size(); start += static_cast<size_t> (blockSize))
         {
@@ -25,10 +24,10 @@ namespace e2e
             const float* const inputs[] = { input.left.data() + start, input.right.data() + start };
             float* const outputs[] = { output.left.data() + start, output.right.data() + start };
 
-            engine.audioDeviceIOCallbackWithContext (inputs, 2, outputs, 2, count, context);
+            engine.process (inputs, 2, outputs, 2, count);
         }
 
-        engine.audioDeviceStopped();
+        engine.release();
         return output;
     }
 }

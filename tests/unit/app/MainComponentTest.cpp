@@ -64,7 +64,7 @@ TEST_F (MainComponentTest, TurningAKnobSetsItsParameterAtOnce)
     for (const auto& k : knobs)
     {
         control<FilmstripSlider> (k.name).setValue (0.37, juce::sendNotificationSync);
-        EXPECT_EQ ((engine().*k.member).load(), 0.37f) << k.name;
+        EXPECT_EQ (engine().snapshot().controls.*k.member, 0.37f) << k.name;
     }
 }
 
@@ -80,7 +80,7 @@ TEST_F (MainComponentTest, ClickingASwitchSendsItsNewState)
         while (button.getToggleState() == before && juce::Time::getMillisecondCounter() < deadline)
             juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
         EXPECT_NE (button.getToggleState(), before) << s.name;
-        EXPECT_EQ ((engine().*s.member).load(), before ? 0 : 1) << s.name;
+        EXPECT_EQ (engine().snapshot().controls.*s.member, before ? 0 : 1) << s.name;
     }
 }
 
@@ -99,8 +99,8 @@ TEST_F (MainComponentTest, TheFileMenuOffersTheDeviceSettingsAboutAndQuit)
 TEST_F (MainComponentTest, TheMeterTalksToNobody)
 {
     auto& meter = control<FilmstripSlider> ("outputLevelSlider");
-    const float mastBefore = engine().mast.load();
+    const float mastBefore = engine().snapshot().controls.mast;
     meter.setValue (1.0, juce::sendNotificationSync);
-    EXPECT_EQ (engine().mast.load(), mastBefore);
-    EXPECT_EQ (engine().peakLevel.load(), 0.0f);
+    EXPECT_EQ (engine().snapshot().controls.mast, mastBefore);
+    EXPECT_EQ (engine().snapshot().peakLevel, 0.0f);
 }

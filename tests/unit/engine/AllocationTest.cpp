@@ -21,8 +21,8 @@ TEST (RealTime, TheAudioCallbackAllocatesNothing)
     allocations = 0;
     counting = true;
     for (int n : { 256, 1, 0, 1000 /* longer than announced */ })
-        h.engine.audioDeviceIOCallbackWithContext (in, 2, out, 2, n, {});
-    h.engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 5, 100));
+        h.engine.process (in, 2, out, 2, n);
+    h.engine.handleMidi (juce::MidiMessage::controllerEvent (1, 5, 100));
     counting = false;
 
     EXPECT_EQ (allocations.load(), 0);
@@ -57,11 +57,11 @@ TEST (RealTime, TheOversampledCallbackAndAChangeOfFactorAllocateNothing)
     {
         engine.setOversampling (factor);
         for (int n : { 256, 1, 0, 1000 /* longer than announced */ })
-            engine.audioDeviceIOCallbackWithContext (in, 2, out, 2, n, {});
+            engine.process (in, 2, out, 2, n);
     }
     counting = false;
 
     EXPECT_EQ (allocations.load(), 0);
     EXPECT_EQ (engine.getRunningOversampling(), 8);
-    engine.audioDeviceStopped();
+    engine.release();
 }

@@ -1,4 +1,5 @@
 #include "AudioMidiHandler.h"
+#include "EngineProbe.h"
 #include "ChainAutomation.h"
 #include "EffectSlots.h"
 #include "EffectStateBits.h"
@@ -89,28 +90,28 @@ namespace
                 }
 
                 ++samples;
-                if (e.mastOn.load (relaxed) != 0)
+                if (e.snapshot().controls.mastOn != 0)
                 {
                     float v = mono;
                     ++chainRuns;
                     for (int slot = 0; slot < 4; ++slot)
-                        if ((slot == 0 ? e.wahOn : slot == 1 ? e.distOn : slot == 2 ? e.ampOn : e.delOn).load (relaxed) != 0)
+                        if ((slot == 0 ? e.snapshot().controls.wahOn : slot == 1 ? e.snapshot().controls.distOn : slot == 2 ? e.snapshot().controls.ampOn : e.snapshot().controls.delOn) != 0)
                             ++slotRuns[slot];
-                    if (e.wahOn.load (relaxed) != 0)
+                    if (e.snapshot().controls.wahOn != 0)
                     {
                         const float in = v;
-                        v = processWahSlot (s, v, e.wahFreq.load (relaxed), e.wahRes.load (relaxed), e.wahGain.load (relaxed));
+                        v = processWahSlot (s, v, e.snapshot().controls.wahFreq, e.snapshot().controls.wahRes, e.snapshot().controls.wahGain);
                         if (in != 0.0f && s.wahFilter.x0 == 0.0f)
                             ++wahRunaways;
                     }
-                    if (e.distOn.load (relaxed) != 0)
-                        v = processDistortionSlot (s, v, e.distGain.load (relaxed), e.distFreq.load (relaxed));
-                    if (e.ampOn.load (relaxed) != 0)
-                        v = processAmpSlot (s, v, e.ampDrv.load (relaxed), e.ampLo.load (relaxed), e.ampMid.load (relaxed),
-                                            e.ampHi.load (relaxed));
-                    if (e.delOn.load (relaxed) != 0)
-                        v = processDelaySlot (s, v, e.delTme.load (relaxed), e.delAm.load (relaxed));
-                    mono = applyOutputLevel (v, e.mast.load (relaxed));
+                    if (e.snapshot().controls.distOn != 0)
+                        v = processDistortionSlot (s, v, e.snapshot().controls.distGain, e.snapshot().controls.distFreq);
+                    if (e.snapshot().controls.ampOn != 0)
+                        v = processAmpSlot (s, v, e.snapshot().controls.ampDrv, e.snapshot().controls.ampLo, e.snapshot().controls.ampMid,
+                                            e.snapshot().controls.ampHi);
+                    if (e.snapshot().controls.delOn != 0)
+                        v = processDelaySlot (s, v, e.snapshot().controls.delTme, e.snapshot().controls.delAm);
+                    mono = applyOutputLevel (v, e.snapshot().controls.mast);
                 }
 
                 if (peak < mono)
@@ -150,8 +151,8 @@ namespace
                     s->direction = -s->direction;
                 s->value += s->direction;
             }
-            e.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 9, wahStep.value));
-            e.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 7, driveStep.value));
+            e.handleMidi (juce::MidiMessage::controllerEvent (1, 9, wahStep.value));
+            e.handleMidi (juce::MidiMessage::controllerEvent (1, 7, driveStep.value));
         }
 
         void sweepWah (AudioMidiHandler& e)
@@ -159,7 +160,7 @@ namespace
             if (wahStep.value + wahStep.direction < 0 || wahStep.value + wahStep.direction > 127)
                 wahStep.direction = -wahStep.direction;
             wahStep.value += wahStep.direction;
-            e.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 9, wahStep.value));
+            e.handleMidi (juce::MidiMessage::controllerEvent (1, 9, wahStep.value));
         }
 
         int pick (int lo, int hi) { return std::uniform_int_distribution<int> (lo, hi) (rng); }
@@ -177,7 +178,7 @@ namespace
             int value = pick (0, 127);
             if (controller <= 4)   // a switch: only 127 turns it on
                 value = switchOn (controller == 3) ? 127 : pick (0, 126);
-            e.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (pick (1, 16), controller, value));
+            e.handleMidi (juce::MidiMessage::controllerEvent (pick (1, 16), controller, value));
         }
 
         void setKnobOrSwitch (AudioMidiHandler& e, bool wild)
@@ -227,7 +228,7 @@ TEST (CachedEngineEquivalence, TheCallbackMatchesTheLiteralSlotsBitForBitUnderRa
 {
     FakeAudioDevice device48 (48000.0, 64), device44 (44100.0, 64), device96 (96000.0, 64), device192 (192000.0, 64);
     AudioMidiHandler engine;
-    engine.audioDeviceAboutToStart (&device48);
+    engine.prepare (device48.getCurrentSampleRate(), device48.getCurrentBufferSizeSamples());
     Reference reference (48000);
 
     EventSource events (2024);
@@ -242,11 +243,12 @@ TEST (CachedEngineEquivalence, TheCallbackMatchesTheLiteralSlotsBitForBitUnderRa
         if (phase.restartRate > 0.0)
         {
             // A restart makes a fresh state and a fresh chain; the reference starts over as well.
-            engine.audioDeviceStopped();
-            engine.audioDeviceAboutToStart (phase.restartRate == 44100.0   ? &device44
-                                            : phase.restartRate == 96000.0  ? &device96
-                                            : phase.restartRate == 192000.0 ? &device192
-                                                                            : &device48);
+            engine.release();
+            FakeAudioDevice& device = phase.restartRate == 44100.0   ? device44
+                                    : phase.restartRate == 96000.0  ? device96
+                                    : phase.restartRate == 192000.0 ? device192
+                                                                    : device48;
+            engine.prepare (device.getCurrentSampleRate(), device.getCurrentBufferSizeSamples());
             reference.state = std::make_unique<EffectState> (static_cast<int> (phase.restartRate));
         }
 
@@ -290,7 +292,7 @@ TEST (CachedEngineEquivalence, TheCallbackMatchesTheLiteralSlotsBitForBitUnderRa
             std::vector<std::vector<float>> out (2, std::vector<float> (static_cast<size_t> (n), -1.0f));
             std::vector<float*> outPointers { out[0].data(), out[1].data() };
 
-            engine.audioDeviceIOCallbackWithContext (inPointers.data(), 2, outPointers.data(), 2, n, {});
+            engine.process (inPointers.data(), 2, outPointers.data(), 2, n);
             reference.run (engine, in, n, expected, expectedPeak);
 
             for (const auto& channel : out)
@@ -299,14 +301,14 @@ TEST (CachedEngineEquivalence, TheCallbackMatchesTheLiteralSlotsBitForBitUnderRa
                 ASSERT_EQ (at, -1) << "sample " << sampleIndex + at << ": literal " << expected[static_cast<size_t> (std::max (at, 0L))]
                                    << ", engine " << channel[static_cast<size_t> (std::max (at, 0L))];
             }
-            ASSERT_TRUE (effect_state_bits::sameBits (engine.peakLevel.load(), expectedPeak)) << "block at " << sampleIndex;
+            ASSERT_TRUE (effect_state_bits::sameBits (engine.snapshot().peakLevel, expectedPeak)) << "block at " << sampleIndex;
 
             done += n;
             sampleIndex += n;
         }
 
-        ASSERT_NE (engine.effectState, nullptr);
-        EXPECT_EQ (effect_state_bits::firstDifference (*reference.state, *engine.effectState), "");
+        ASSERT_NE (EngineProbe::state (engine), nullptr);
+        EXPECT_EQ (effect_state_bits::firstDifference (*reference.state, *EngineProbe::state (engine)), "");
 
         // Where the float design ran away, the filter now runs the design in
         // double: the guard stays silent.
@@ -314,7 +316,7 @@ TEST (CachedEngineEquivalence, TheCallbackMatchesTheLiteralSlotsBitForBitUnderRa
             EXPECT_EQ (reference.wahRunaways, runawaysBefore);
     }
 
-    engine.audioDeviceStopped();
+    engine.release();
 
     // The automation must have kept the chain and every slot busy for a good
     // part of the run, or the comparison above would prove little.
@@ -333,22 +335,22 @@ TEST (CachedEngineEquivalence, ARestartGivesTheChainTheNewStateAndEmptyCaches)
     std::vector<float> first, second;
     for (auto* out : { &first, &second })
     {
-        engine.audioDeviceAboutToStart (&device);
-        ASSERT_NE (engine.effectChain, nullptr);
-        EXPECT_EQ (&engine.effectChain->getState(), engine.effectState.get());
+        engine.prepare (device.getCurrentSampleRate(), device.getCurrentBufferSizeSamples());
+        ASSERT_NE (EngineProbe::chain (engine), nullptr);
+        EXPECT_EQ (&EngineProbe::chain (engine)->getState(), EngineProbe::state (engine));
 
         std::vector<float> in (32, 0.2f), o (32);
         const float* ip[] = { in.data() };
         float* op[] = { o.data() };
         for (int block = 0; block < 10; ++block)
         {
-            engine.audioDeviceIOCallbackWithContext (ip, 1, op, 1, 32, {});
+            engine.process (ip, 1, op, 1, 32);
             out->insert (out->end(), o.begin(), o.end());
         }
 
-        engine.audioDeviceStopped();
-        EXPECT_EQ (engine.effectChain, nullptr);
-        EXPECT_EQ (engine.effectState, nullptr);
+        engine.release();
+        EXPECT_EQ (EngineProbe::chain (engine), nullptr);
+        EXPECT_EQ (EngineProbe::state (engine), nullptr);
     }
 
     // Each run starts from silence, so both runs sound the same.

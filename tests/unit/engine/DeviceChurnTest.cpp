@@ -1,4 +1,5 @@
 #include "EngineHarness.h"
+#include "EngineProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ namespace
             const int n = static_cast<int> (std::min (input.size() - offset, static_cast<size_t> (blockSize)));
             const float* ins[] = { input.data() + offset };
             float* outs[] = { output.data() + offset, second.data() + offset };
-            engine.audioDeviceIOCallbackWithContext (ins, 1, outs, 2, n, {});
+            engine.process (ins, 1, outs, 2, n);
         }
 
         return output;
@@ -78,11 +79,11 @@ TEST (DeviceChurn, RestartsAcrossRatesAndBlockSizesStaySoundAndStartWithSilentDe
         const auto loop = static_cast<size_t> (std::floor (rate * delayTime));
 
         FakeAudioDevice device (rate, blockSize);
-        engine.audioDeviceAboutToStart (&device);
-        ASSERT_NE (engine.effectState, nullptr);
-        ASSERT_EQ (engine.effectState->sampleRate, static_cast<int> (rate));
+        engine.prepare (device.getCurrentSampleRate(), device.getCurrentBufferSizeSamples());
+        ASSERT_NE (EngineProbe::state (engine), nullptr);
+        ASSERT_EQ (EngineProbe::state (engine)->sampleRate, static_cast<int> (rate));
 
-        if (! delayMemoryIsEmpty (*engine.effectState))
+        if (! delayMemoryIsEmpty (*EngineProbe::state (engine)))
             ++dirtyStarts;
 
         // Silence for two echo times and a bit: anything heard is left over
@@ -100,12 +101,12 @@ TEST (DeviceChurn, RestartsAcrossRatesAndBlockSizesStaySoundAndStartWithSilentDe
             if (! std::isfinite (v))
                 ++nonFinite;
 
-        if (delayMemoryIsEmpty (*engine.effectState))
+        if (delayMemoryIsEmpty (*EngineProbe::state (engine)))
             ++runsWithoutMemory;
 
-        engine.audioDeviceStopped();
-        ASSERT_EQ (engine.effectState, nullptr);
-        ASSERT_EQ (engine.sampleRate, 0.0);
+        engine.release();
+        ASSERT_EQ (EngineProbe::state (engine), nullptr);
+        ASSERT_EQ (engine.getSampleRate(), 0.0);
     }
 
     running = false;

@@ -1,4 +1,5 @@
 #include "EngineHarness.h"
+#include "EngineProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ TEST (EngineCore, MasterOffPassesThePlainInputSumWhateverElseIsSet)
         ASSERT_EQ (out[1][j], sum) << j;
         expectedPeak = std::max (expectedPeak, sum);
     }
-    EXPECT_EQ (h.engine.peakLevel.load(), expectedPeak);
+    EXPECT_EQ (h.engine.snapshot().peakLevel, expectedPeak);
 }
 
 TEST (EngineCore, OutputLevelFollowsMastInDecibels)
@@ -82,42 +83,42 @@ TEST (EngineCore, PeakIsTheLargestSignedSampleOfTheBlock)
     h.engine.setParameter (17, 0.0f);
 
     h.run ({ { 0.1f, 0.7f, 0.3f } });
-    EXPECT_EQ (h.engine.peakLevel.load(), 0.7f);
+    EXPECT_EQ (h.engine.snapshot().peakLevel, 0.7f);
 
     h.run ({ { -0.9f, -0.2f, -1.0f } });
-    EXPECT_EQ (h.engine.peakLevel.load(), 0.0f) << "a negative-only block leaves the peak at 0";
+    EXPECT_EQ (h.engine.snapshot().peakLevel, 0.0f) << "a negative-only block leaves the peak at 0";
 
     h.run ({ { 0.4f } });
     h.runSamples ({}, 2, 0);
-    EXPECT_EQ (h.engine.peakLevel.load(), 0.0f) << "a 0-sample block only resets the peak";
+    EXPECT_EQ (h.engine.snapshot().peakLevel, 0.0f) << "a 0-sample block only resets the peak";
 }
 
 TEST (EngineCore, SetParameterWritesTheIndexedMember)
 {
-    struct Case { int index; std::atomic<float> AudioMidiHandler::* member; };
+    struct Case { int index; float ChainSettings::* member; };
     const Case continuous[] = {
-        { 0, &AudioMidiHandler::delTme },   { 1, &AudioMidiHandler::delAm },
-        { 3, &AudioMidiHandler::wahFreq },  { 4, &AudioMidiHandler::wahRes },
-        { 5, &AudioMidiHandler::wahGain },  { 7, &AudioMidiHandler::distGain },
-        { 8, &AudioMidiHandler::distFreq }, { 10, &AudioMidiHandler::ampDrv },
-        { 11, &AudioMidiHandler::ampLo },   { 12, &AudioMidiHandler::ampMid },
-        { 13, &AudioMidiHandler::ampHi },   { 15, &AudioMidiHandler::mast },
+        { 0, &ChainSettings::delTme },   { 1, &ChainSettings::delAm },
+        { 3, &ChainSettings::wahFreq },  { 4, &ChainSettings::wahRes },
+        { 5, &ChainSettings::wahGain },  { 7, &ChainSettings::distGain },
+        { 8, &ChainSettings::distFreq }, { 10, &ChainSettings::ampDrv },
+        { 11, &ChainSettings::ampLo },   { 12, &ChainSettings::ampMid },
+        { 13, &ChainSettings::ampHi },   { 15, &ChainSettings::mast },
     };
 
     for (const auto& c : continuous)
     {
         AudioMidiHandler engine;
         engine.setParameter (c.index, 0.123f);
-        EXPECT_EQ ((engine.*c.member).load(), 0.123f) << "index " << c.index;
+        EXPECT_EQ (engine.snapshot().controls.*c.member, 0.123f) << "index " << c.index;
         engine.setParameter (c.index, 1.5f);   // outside 0..1: clamped
-        EXPECT_EQ ((engine.*c.member).load(), 1.0f) << "index " << c.index;
+        EXPECT_EQ (engine.snapshot().controls.*c.member, 1.0f) << "index " << c.index;
     }
 
-    struct SwitchCase { int index; std::atomic<int32_t> AudioMidiHandler::* member; };
+    struct SwitchCase { int index; int32_t ChainSettings::* member; };
     const SwitchCase switches[] = {
-        { 2, &AudioMidiHandler::delOn },  { 6, &AudioMidiHandler::wahOn },
-        { 9, &AudioMidiHandler::distOn }, { 14, &AudioMidiHandler::ampOn },
-        { 17, &AudioMidiHandler::mastOn },
+        { 2, &ChainSettings::delOn },  { 6, &ChainSettings::wahOn },
+        { 9, &ChainSettings::distOn }, { 14, &ChainSettings::ampOn },
+        { 17, &ChainSettings::mastOn },
     };
 
     // On from 1, as truncating a value of 0..1 gives it, and stored as 0 or
@@ -132,34 +133,36 @@ TEST (EngineCore, SetParameterWritesTheIndexedMember)
         {
             AudioMidiHandler engine;
             engine.setParameter (s.index, t.value);
-            EXPECT_EQ ((engine.*s.member).load(), t.stored) << "index " << s.index << " value " << t.value;
+            EXPECT_EQ (engine.snapshot().controls.*s.member, t.stored) << "index " << s.index << " value " << t.value;
         }
 }
 
 TEST (EngineCore, StartsWithTheDocumentedDefaults)
 {
     AudioMidiHandler engine;
-    EXPECT_EQ (engine.sampleRate, 0.0);
-    EXPECT_EQ (engine.effectState, nullptr);
+    EXPECT_EQ (engine.getSampleRate(), 0.0);
+    EXPECT_EQ (EngineProbe::state (engine), nullptr);
 
-    const std::pair<const std::atomic<float>*, float> floats[] = {
-        { &engine.delAm, 0.5f },   { &engine.delTme, 0.5f },  { &engine.wahFreq, 1.0f }, { &engine.wahRes, 0.3f },
-        { &engine.wahGain, 0.7f }, { &engine.distGain, 0.6f }, { &engine.distFreq, 0.4f }, { &engine.ampDrv, 0.7f },
-        { &engine.ampLo, 0.5f },   { &engine.ampMid, 0.5f },  { &engine.ampHi, 0.5f },   { &engine.mast, 0.6f },
-        { &engine.peakLevel, 0.0f },
+    const auto shown = engine.snapshot();
+    const std::pair<float, float> floats[] = {
+        { shown.controls.delAm, 0.5f },   { shown.controls.delTme, 0.5f },  { shown.controls.wahFreq, 1.0f },
+        { shown.controls.wahRes, 0.3f },  { shown.controls.wahGain, 0.7f }, { shown.controls.distGain, 0.6f },
+        { shown.controls.distFreq, 0.4f }, { shown.controls.ampDrv, 0.7f }, { shown.controls.ampLo, 0.5f },
+        { shown.controls.ampMid, 0.5f },  { shown.controls.ampHi, 0.5f },  { shown.controls.mast, 0.6f },
+        { shown.peakLevel, 0.0f },
     };
     for (const auto& [member, value] : floats)
-        EXPECT_EQ (member->load(), value);
+        EXPECT_EQ (member, value);
 
-    EXPECT_EQ (engine.delOn.load(), 0);
-    EXPECT_EQ (engine.wahOn.load(), 0);
-    EXPECT_EQ (engine.distOn.load(), 0);
-    EXPECT_EQ (engine.ampOn.load(), 1);
-    EXPECT_EQ (engine.mastOn.load(), 1);
+    EXPECT_EQ (shown.controls.delOn, 0);
+    EXPECT_EQ (shown.controls.wahOn, 0);
+    EXPECT_EQ (shown.controls.distOn, 0);
+    EXPECT_EQ (shown.controls.ampOn, 1);
+    EXPECT_EQ (shown.controls.mastOn, 1);
 
-    static_assert (sizeof (engine.delAm) == 4 && sizeof (engine.delOn) == 4, "parameters are 32-bit values");
-    EXPECT_TRUE (engine.delAm.is_lock_free());
-    EXPECT_TRUE (engine.delOn.is_lock_free());
+    // Each control is one 32-bit value the audio thread reads without a lock.
+    static_assert (sizeof (std::atomic<float>) == 4, "parameters are 32-bit values");
+    EXPECT_TRUE (std::atomic<float> {}.is_lock_free());
 }
 
 TEST (EngineCore, UnusedAndUnknownIndicesChangeNothing)
@@ -168,35 +171,38 @@ TEST (EngineCore, UnusedAndUnknownIndicesChangeNothing)
     for (int index : { 16, -1, 18, 1000 })
         engine.setParameter (index, 0.77f);
 
-    for (auto member : { &AudioMidiHandler::delTme, &AudioMidiHandler::delAm, &AudioMidiHandler::wahFreq,
-                         &AudioMidiHandler::wahRes, &AudioMidiHandler::wahGain, &AudioMidiHandler::distGain,
-                         &AudioMidiHandler::distFreq, &AudioMidiHandler::ampDrv, &AudioMidiHandler::ampLo,
-                         &AudioMidiHandler::ampMid, &AudioMidiHandler::ampHi, &AudioMidiHandler::mast,
-                         &AudioMidiHandler::peakLevel })
-        EXPECT_EQ ((engine.*member).load(), (reference.*member).load());
+    const auto changed = engine.snapshot(), unchanged = reference.snapshot();
 
-    for (auto member : { &AudioMidiHandler::delOn, &AudioMidiHandler::wahOn, &AudioMidiHandler::distOn,
-                         &AudioMidiHandler::ampOn, &AudioMidiHandler::mastOn })
-        EXPECT_EQ ((engine.*member).load(), (reference.*member).load());
+    for (auto member : { &ChainSettings::delTme, &ChainSettings::delAm, &ChainSettings::wahFreq,
+                         &ChainSettings::wahRes, &ChainSettings::wahGain, &ChainSettings::distGain,
+                         &ChainSettings::distFreq, &ChainSettings::ampDrv, &ChainSettings::ampLo,
+                         &ChainSettings::ampMid, &ChainSettings::ampHi, &ChainSettings::mast })
+        EXPECT_EQ (changed.controls.*member, unchanged.controls.*member);
+
+    EXPECT_EQ (changed.peakLevel, unchanged.peakLevel);
+
+    for (auto member : { &ChainSettings::delOn, &ChainSettings::wahOn, &ChainSettings::distOn,
+                         &ChainSettings::ampOn, &ChainSettings::mastOn })
+        EXPECT_EQ (changed.controls.*member, unchanged.controls.*member);
 }
 
 TEST (EngineCore, DeviceStartAndStopManageTheEffectState)
 {
     AudioMidiHandler engine;
     FakeAudioDevice device (44100.0, 128);
-    engine.audioDeviceAboutToStart (&device);
-    ASSERT_NE (engine.effectState, nullptr);
-    EXPECT_EQ (engine.sampleRate, 44100.0);
-    EXPECT_EQ (engine.effectState->sampleRate, 44100);
+    engine.prepare (device.getCurrentSampleRate(), device.getCurrentBufferSizeSamples());
+    ASSERT_NE (EngineProbe::state (engine), nullptr);
+    EXPECT_EQ (engine.getSampleRate(), 44100.0);
+    EXPECT_EQ (EngineProbe::state (engine)->sampleRate, 44100);
 
-    engine.audioDeviceStopped();
-    EXPECT_EQ (engine.effectState, nullptr);
-    EXPECT_EQ (engine.sampleRate, 0.0);
+    engine.release();
+    EXPECT_EQ (EngineProbe::state (engine), nullptr);
+    EXPECT_EQ (engine.getSampleRate(), 0.0);
 
     FakeAudioDevice odd (48000.9, 128);   // truncated toward zero, not rounded
-    engine.audioDeviceAboutToStart (&odd);
-    EXPECT_EQ (engine.effectState->sampleRate, 48000);
-    engine.audioDeviceStopped();
+    engine.prepare (odd.getCurrentSampleRate(), odd.getCurrentBufferSizeSamples());
+    EXPECT_EQ (EngineProbe::state (engine)->sampleRate, 48000);
+    engine.release();
 }
 
 TEST (EngineCore, ADeviceRestartSilencesTheDelayMemory)
@@ -222,8 +228,8 @@ TEST (EngineCore, ADeviceRestartSilencesTheDelayMemory)
         ASSERT_NE (echo[0][50], 0.0f) << "the delay must sound before the restart for this test to mean anything";
     }
 
-    h.engine.audioDeviceStopped();
-    h.engine.audioDeviceAboutToStart (&h.device);
+    h.engine.release();
+    h.engine.prepare (h.device.getCurrentSampleRate(), h.device.getCurrentBufferSizeSamples());
     const auto out = h.run ({ std::vector<float> (300, 0.0f) });
     for (float v : out[0])
         ASSERT_EQ (v, 0.0f);
@@ -237,8 +243,8 @@ TEST (EngineCore, NoOutputChannelsStillAdvancesTheChain)
     h.engine.setParameter (0, 0.1f);
 
     h.runSamples ({ { 0.5f, 0.2f, 0.1f } }, 0, 3);
-    EXPECT_EQ (h.engine.effectState->delayWriteIndex, 3);
-    EXPECT_GT (h.engine.peakLevel.load(), 0.0f);
+    EXPECT_EQ (EngineProbe::state (h.engine)->delayWriteIndex, 3);
+    EXPECT_GT (h.engine.snapshot().peakLevel, 0.0f);
 }
 
 TEST (EngineCore, NoInputChannelsRunsTheChainOnSilence)
@@ -379,7 +385,7 @@ TEST (EngineCore, ParametersMayChangeFromOtherThreadsWhileTheCallbackRuns)
     std::thread midi ([&]
     {
         for (int i = 0; running.load(); ++i)
-            h.engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1 + i % 16, i % 10,
+            h.engine.handleMidi (juce::MidiMessage::controllerEvent (1 + i % 16, i % 10,
                                                                                          i % 128));
     });
 

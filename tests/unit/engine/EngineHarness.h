@@ -23,12 +23,12 @@ struct EngineHarness
     explicit EngineHarness (double rate = 44100.0, int blockSize = 256)
         : device (rate, blockSize)
     {
-        engine.audioDeviceAboutToStart (&device);
+        engine.prepare (device.getCurrentSampleRate(), device.getCurrentBufferSizeSamples());
     }
 
     ~EngineHarness()
     {
-        engine.audioDeviceStopped();
+        engine.release();
     }
 
     // Runs one block with the given input channels (all the same length) and
@@ -51,8 +51,8 @@ struct EngineHarness
         for (auto& channel : outputs)
             out.push_back (channel.data());
 
-        engine.audioDeviceIOCallbackWithContext (in.data(), static_cast<int> (in.size()), out.data(),
-                                                 static_cast<int> (out.size()), n, {});
+        engine.process (in.data(), static_cast<int> (in.size()), out.data(),
+                                                 static_cast<int> (out.size()), n);
         return outputs;
     }
 

@@ -1,4 +1,5 @@
 #include "EngineHarness.h"
+#include "EngineProbe.h"
 
 #include "EffectSlots.h"
 #include "SoftClipper.h"
@@ -168,7 +169,7 @@ TEST (FourPoleThroughEngine, WhereTheFloatDesignIsStableTheOutputIsTheDocumented
             output.insert (output.end(), out[0].begin(), out[0].end());
         }
 
-        const FourPoleFilter& used = c.slot == Slot::wah ? e.effectState->wahFilter : e.effectState->distFilter;
+        const FourPoleFilter& used = c.slot == Slot::wah ? EngineProbe::state (e)->wahFilter : EngineProbe::state (e)->distFilter;
         ASSERT_FALSE (used.usesDoubleDesign) << "the case must be one where the float design is stable";
 
         for (int n = 0; n < rate; ++n)
@@ -226,13 +227,13 @@ TEST (FourPoleThroughEngine, APedalSweepAt96kHzWithLittleDampingStaysFiniteAndBo
         for (int blockIndex = 0; blockIndex < 256; ++blockIndex)
         {
             const int value = blockIndex < 128 ? blockIndex : 255 - blockIndex;
-            e.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 9, value));
+            e.handleMidi (juce::MidiMessage::controllerEvent (1, 9, value));
 
             const auto first = input.begin() + blockIndex * blockLength;
             const std::vector<float> block (first, first + blockLength);
             const auto out = h.run ({ block }, 1)[0];
 
-            const FourPoleFilter& wah = e.effectState->wahFilter;
+            const FourPoleFilter& wah = EngineProbe::state (e)->wahFilter;
             ASSERT_EQ (wah.x1, block.back()) << "the runaway guard fired in block " << blockIndex;
 
             for (float y : out)

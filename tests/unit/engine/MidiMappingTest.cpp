@@ -8,10 +8,10 @@ namespace
     struct Snapshot
     {
         explicit Snapshot (const AudioMidiHandler& e)
-            : floats { e.delTme.load(), e.delAm.load(), e.wahFreq.load(), e.wahRes.load(), e.wahGain.load(),
-                       e.distGain.load(), e.distFreq.load(), e.ampDrv.load(), e.ampLo.load(), e.ampMid.load(),
-                       e.ampHi.load(), e.mast.load(), e.peakLevel.load() },
-              ints { e.delOn.load(), e.wahOn.load(), e.distOn.load(), e.ampOn.load(), e.mastOn.load() }
+            : floats { e.snapshot().controls.delTme, e.snapshot().controls.delAm, e.snapshot().controls.wahFreq, e.snapshot().controls.wahRes, e.snapshot().controls.wahGain,
+                       e.snapshot().controls.distGain, e.snapshot().controls.distFreq, e.snapshot().controls.ampDrv, e.snapshot().controls.ampLo, e.snapshot().controls.ampMid,
+                       e.snapshot().controls.ampHi, e.snapshot().controls.mast, e.snapshot().peakLevel },
+              ints { e.snapshot().controls.delOn, e.snapshot().controls.wahOn, e.snapshot().controls.distOn, e.snapshot().controls.ampOn, e.snapshot().controls.mastOn }
         {
         }
 
@@ -23,21 +23,21 @@ namespace
 
     void send (AudioMidiHandler& engine, const juce::MidiMessage& m)
     {
-        engine.handleIncomingMidiMessage (nullptr, m);
+        engine.handleMidi (m);
     }
 }
 
 TEST (MidiMapping, ControllersZeroToNineOnAnyChannel)
 {
-    struct SwitchCase { int controller; std::atomic<int32_t> AudioMidiHandler::* member; };
+    struct SwitchCase { int controller; int index; int32_t ChainSettings::* member; };
     const SwitchCase switches[] = {
-        { 0, &AudioMidiHandler::distOn }, { 1, &AudioMidiHandler::ampOn }, { 2, &AudioMidiHandler::delOn },
-        { 3, &AudioMidiHandler::mastOn }, { 4, &AudioMidiHandler::wahOn },
+        { 0, 9, &ChainSettings::distOn }, { 1, 14, &ChainSettings::ampOn }, { 2, 2, &ChainSettings::delOn },
+        { 3, 17, &ChainSettings::mastOn }, { 4, 6, &ChainSettings::wahOn },
     };
-    struct LevelCase { int controller; std::atomic<float> AudioMidiHandler::* member; };
+    struct LevelCase { int controller; float ChainSettings::* member; };
     const LevelCase levels[] = {
-        { 5, &AudioMidiHandler::mast },     { 6, &AudioMidiHandler::delAm },  { 7, &AudioMidiHandler::ampDrv },
-        { 8, &AudioMidiHandler::distGain }, { 9, &AudioMidiHandler::wahFreq },
+        { 5, &ChainSettings::mast },     { 6, &ChainSettings::delAm },  { 7, &ChainSettings::ampDrv },
+        { 8, &ChainSettings::distGain }, { 9, &ChainSettings::wahFreq },
     };
     struct Value { int value; int32_t asSwitch; float asLevel; };
     const Value values[] = {
@@ -51,9 +51,9 @@ TEST (MidiMapping, ControllersZeroToNineOnAnyChannel)
             {
                 AudioMidiHandler engine;
                 // Start from the opposite state so every write is visible.
-                (engine.*s.member).store (v.asSwitch == 0 ? 1 : 0);
+                engine.setParameter (s.index, v.asSwitch == 0 ? 1.0f : 0.0f);
                 send (engine, juce::MidiMessage::controllerEvent (channel, s.controller, v.value));
-                EXPECT_EQ ((engine.*s.member).load(), v.asSwitch)
+                EXPECT_EQ (engine.snapshot().controls.*s.member, v.asSwitch)
                     << "channel " << channel << " controller " << s.controller << " value " << v.value;
             }
 
@@ -61,9 +61,9 @@ TEST (MidiMapping, ControllersZeroToNineOnAnyChannel)
             {
                 AudioMidiHandler engine;
                 send (engine, juce::MidiMessage::controllerEvent (channel, l.controller, v.value));
-                EXPECT_FLOAT_EQ ((engine.*l.member).load(), v.asLevel)
+                EXPECT_FLOAT_EQ (engine.snapshot().controls.*l.member, v.asLevel)
                     << "channel " << channel << " controller " << l.controller << " value " << v.value;
-                EXPECT_EQ ((engine.*l.member).load(), static_cast<float> (v.value / 127.0));
+                EXPECT_EQ (engine.snapshot().controls.*l.member, static_cast<float> (v.value / 127.0));
             }
         }
 }
@@ -74,10 +74,10 @@ TEST (MidiMapping, EachControllerTouchesOnlyItsOwnMember)
     AudioMidiHandler engine;
     Snapshot before (engine);
     send (engine, juce::MidiMessage::controllerEvent (1, 7, 0));
-    EXPECT_EQ (engine.ampDrv.load(), 0.0f);
-    EXPECT_EQ (engine.mast.load(), 0.6f);
+    EXPECT_EQ (engine.snapshot().controls.ampDrv, 0.0f);
+    EXPECT_EQ (engine.snapshot().controls.mast, 0.6f);
 
-    engine.ampDrv.store (before.floats[7]);
+    engine.setParameter (10, before.floats[7]);
     EXPECT_TRUE (Snapshot (engine) == before);
 }
 
@@ -104,7 +104,7 @@ TEST (MidiMapping, EverythingElseIsIgnored)
     for (const auto& m : ignored)
     {
         AudioMidiHandler engine;
-        engine.distOn.store (0);   // a 0/127 value for controller 0 would show here
+        engine.setParameter (9, 0.0f);   // a 0/127 value for controller 0 would show here
         const Snapshot before (engine);
         send (engine, m);
         EXPECT_TRUE (Snapshot (engine) == before) << m.getDescription();
@@ -119,9 +119,9 @@ TEST (MidiMapping, ADataByteWithItsTopBitSetCountsAsTheLargestValue)
     {
         AudioMidiHandler engine;
         send (engine, juce::MidiMessage (0xB2, 5, dataByte));
-        EXPECT_EQ (engine.mast.load(), 1.0f) << "data byte " << dataByte;
+        EXPECT_EQ (engine.snapshot().controls.mast, 1.0f) << "data byte " << dataByte;
 
         send (engine, juce::MidiMessage (0xB2, 2, dataByte));
-        EXPECT_EQ (engine.delOn.load(), 1) << "data byte " << dataByte;
+        EXPECT_EQ (engine.snapshot().controls.delOn, 1) << "data byte " << dataByte;
     }
 }

@@ -60,23 +60,23 @@ namespace
     {
         switch (index)
         {
-            case 0: return e.delTme.load();
-            case 1: return e.delAm.load();
-            case 2: return static_cast<float> (e.delOn.load());
-            case 3: return e.wahFreq.load();
-            case 4: return e.wahRes.load();
-            case 5: return e.wahGain.load();
-            case 6: return static_cast<float> (e.wahOn.load());
-            case 7: return e.distGain.load();
-            case 8: return e.distFreq.load();
-            case 9: return static_cast<float> (e.distOn.load());
-            case 10: return e.ampDrv.load();
-            case 11: return e.ampLo.load();
-            case 12: return e.ampMid.load();
-            case 13: return e.ampHi.load();
-            case 14: return static_cast<float> (e.ampOn.load());
-            case 15: return e.mast.load();
-            case 17: return static_cast<float> (e.mastOn.load());
+            case 0: return e.snapshot().controls.delTme;
+            case 1: return e.snapshot().controls.delAm;
+            case 2: return static_cast<float> (e.snapshot().controls.delOn);
+            case 3: return e.snapshot().controls.wahFreq;
+            case 4: return e.snapshot().controls.wahRes;
+            case 5: return e.snapshot().controls.wahGain;
+            case 6: return static_cast<float> (e.snapshot().controls.wahOn);
+            case 7: return e.snapshot().controls.distGain;
+            case 8: return e.snapshot().controls.distFreq;
+            case 9: return static_cast<float> (e.snapshot().controls.distOn);
+            case 10: return e.snapshot().controls.ampDrv;
+            case 11: return e.snapshot().controls.ampLo;
+            case 12: return e.snapshot().controls.ampMid;
+            case 13: return e.snapshot().controls.ampHi;
+            case 14: return static_cast<float> (e.snapshot().controls.ampOn);
+            case 15: return e.snapshot().controls.mast;
+            case 17: return static_cast<float> (e.snapshot().controls.mastOn);
             default: return nan;
         }
     }

@@ -73,10 +73,10 @@ namespace
             const int n = std::min (256, length - start);
             const float* in[] { signal.data() + start };
             float* out[] { signal.data() + start };
-            engine.audioDeviceIOCallbackWithContext (in, 1, out, 1, n, {});
+            engine.process (in, 1, out, 1, n);
         }
 
-        engine.audioDeviceStopped();
+        engine.release();
         return signal;
     }
 

@@ -38,7 +38,7 @@ namespace
             engine.prepare (rate, announced);
         }
 
-        ~StartedEngine() { engine.audioDeviceStopped(); }
+        ~StartedEngine() { engine.release(); }
 
         std::vector<float> play (const std::vector<float>& input, int block)
         {
@@ -48,7 +48,7 @@ namespace
                 const int n = static_cast<int> (std::min (input.size() - done, static_cast<size_t> (block)));
                 const float* in[] { input.data() + done };
                 float* out[] { output.data() + done };
-                engine.audioDeviceIOCallbackWithContext (in, 1, out, 1, n, {});
+                engine.process (in, 1, out, 1, n);
             }
             return output;
         }
@@ -253,7 +253,7 @@ TEST (Oversampling, UnpreparedAChangeWaitsForTheNextDeviceStart)
     EXPECT_TRUE (sameBits (expected, run.play (input, 256)));
     EXPECT_EQ (run.engine.getRunningOversampling(), 1);
 
-    run.engine.audioDeviceStopped();
+    run.engine.release();
     run.engine.prepare (48000.0, 512);
     EXPECT_EQ (run.engine.getRunningOversampling(), 4);
 

@@ -85,7 +85,7 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
         while (std::chrono::steady_clock::now() < deadline)
         {
             const int n = blockSize (rng);
-            engine.audioDeviceIOCallbackWithContext (ins, 2, outs, 2, n, {});
+            engine.process (ins, 2, outs, 2, n);
             for (int j = 0; j < n; ++j)
             {
                 nonFiniteOutputs += std::isfinite (left[(size_t) j]) ? 0 : 1;
@@ -104,7 +104,7 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
         for (unsigned i = 0; running.load(); ++i)
         {
             const auto at = [i] (unsigned n) { return static_cast<int> (i % n); };
-            engine.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1 + at (16), at (10),
+            engine.handleMidi (juce::MidiMessage::controllerEvent (1 + at (16), at (10),
                                                                                            static_cast<int> ((i % 128u) * 37u % 128u)));
             // The panel writes too, as a dragged knob does, and now and then
             // a value no control gives, as a host's broken automation does:
@@ -122,17 +122,19 @@ TEST (RaceStress, AudioMidiAndPanelThreadsShareOneEngine)
         while (running.load())
         {
             // Everything the display timer mirrors, and the device rate.
-            for (const auto* level : { &engine.delTme, &engine.delAm, &engine.wahFreq, &engine.wahRes,
-                                       &engine.wahGain, &engine.distGain, &engine.distFreq, &engine.ampDrv,
-                                       &engine.ampLo, &engine.ampMid, &engine.ampHi, &engine.mast })
-                badLevelReads += isLevel (level->load (relaxed)) ? 0 : 1;
+            const auto shown = engine.snapshot();
+            const auto& c = shown.controls;
 
-            for (const auto* toggle : { &engine.delOn, &engine.wahOn, &engine.distOn, &engine.ampOn, &engine.mastOn })
-                badSwitchReads += isSwitchValue (toggle->load (relaxed)) ? 0 : 1;
+            for (const float level : { c.delTme, c.delAm, c.wahFreq, c.wahRes, c.wahGain, c.distGain, c.distFreq,
+                                       c.ampDrv, c.ampLo, c.ampMid, c.ampHi, c.mast })
+                badLevelReads += isLevel (level) ? 0 : 1;
 
-            const float peak = engine.peakLevel.load (relaxed);
+            for (const int32_t toggle : { c.delOn, c.wahOn, c.distOn, c.ampOn, c.mastOn })
+                badSwitchReads += isSwitchValue (toggle) ? 0 : 1;
+
+            const float peak = shown.peakLevel;
             badPeakReads += std::isfinite (peak) && peak >= 0.0f ? 0 : 1;
-            badRateReads += engine.sampleRate == 48000.0 ? 0 : 1;
+            badRateReads += engine.getSampleRate() == 48000.0 ? 0 : 1;
             ++panelReads;
         }
     });
@@ -189,7 +191,7 @@ TEST (RaceStress, TheOversamplingFactorChangesWhileAudioRuns)
         while (std::chrono::steady_clock::now() < deadline)
         {
             const int n = blockSize (rng);
-            engine.audioDeviceIOCallbackWithContext (ins, 1, outs, 1, n, {});
+            engine.process (ins, 1, outs, 1, n);
             for (int j = 0; j < n; ++j)
                 nonFiniteOutputs += std::isfinite (out[(size_t) j]) ? 0 : 1;
             ++audioBlocks;
@@ -214,7 +216,7 @@ TEST (RaceStress, TheOversamplingFactorChangesWhileAudioRuns)
 
     audio.join();
     host.join();
-    engine.audioDeviceStopped();
+    engine.release();
 
     EXPECT_GT (audioBlocks, 0);
     EXPECT_GT (changes, 0);

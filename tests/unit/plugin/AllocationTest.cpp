@@ -66,7 +66,7 @@ TEST (PluginRealTime, ProcessBlockAllocatesNothing)
         EXPECT_EQ (allocations.load(), 0) << (wrapper == juce::AudioProcessor::wrapperType_LV2 ? "LV2" : "VST3");
         // The MIDI did arrive, and the quality reached the engine (which
         // takes it up with the next block that has samples).
-        EXPECT_EQ (processor->getEngine().delOn.load(), 1);
+        EXPECT_EQ (processor->getEngine().snapshot().controls.delOn, 1);
         EXPECT_EQ (processor->getEngine().getOversampling(), 1);
     }
 }

@@ -92,7 +92,7 @@ TEST (PluginEditor, AKnobMovedOnThePanelIsAHostGesture)
     panel.sliderDragEnded (&knob);
 
     EXPECT_EQ (host.calls, juce::StringArray ("begin " + p, "change " + p + " 0.25", "change " + p + " 0.5", "end " + p));
-    EXPECT_EQ (processor->getEngine().ampDrv.load(), 0.5f) << "the engine hears at once";
+    EXPECT_EQ (processor->getEngine().snapshot().controls.ampDrv, 0.5f) << "the engine hears at once";
     EXPECT_EQ (parameterAt (*processor, position).getValue(), 0.5f);
 
     processor->removeListener (&host);
@@ -121,7 +121,7 @@ TEST (PluginEditor, ASwitchClickedOnThePanelIsAHostGestureAndTheMasterIsTheBypas
         const bool isBypass = wrapper != juce::AudioProcessor::wrapperType_LV2;
         const juce::String p (Table::masterSwitchPosition);
         EXPECT_EQ (host.calls, juce::StringArray ("begin " + p, "change " + p + (isBypass ? " 1" : " 0"), "end " + p));
-        EXPECT_EQ (processor->getEngine().mastOn.load(), 0);
+        EXPECT_EQ (processor->getEngine().snapshot().controls.mastOn, 0);
 
         processor->removeListener (&host);
         closeEditor (*processor, editor);
@@ -190,7 +190,7 @@ TEST (PluginEditor, TwoInstancesEditorsMoveOnlyTheirOwnPlugin)
     const auto position = Table::positionForId ("delTme");
     EXPECT_EQ (second->getHostParameters().engineValue (position), 0.9f);
     EXPECT_EQ (first->getHostParameters().engineValue (position), first->getHostParameters().defaultValue (position));
-    EXPECT_EQ (first->getEngine().delTme.load(), first->getHostParameters().defaultValue (position));
+    EXPECT_EQ (first->getEngine().snapshot().controls.delTme, first->getHostParameters().defaultValue (position));
 
     closeEditor (*first, firstEditor);
     closeEditor (*second, secondEditor);

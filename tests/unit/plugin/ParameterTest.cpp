@@ -180,7 +180,7 @@ TEST (PluginBypass, TheMasterSwitchIsTheBypassAndPassesTheSummedInput)
                     << c.inputs << " in, " << c.outputs << " out, output " << o << " sample " << i;
         }
 
-        EXPECT_EQ (processor->getEngine().mastOn.load(), 0);
+        EXPECT_EQ (processor->getEngine().snapshot().controls.mastOn, 0);
     }
 }
 
@@ -216,9 +216,9 @@ TEST (PluginBypass, UnderLv2TheHostsEnabledPortBypassesAndTheSwitchStaysAPlainPa
         ASSERT_EQ (buffer.getSample (1, i), sum) << i;
     }
 
-    EXPECT_EQ (processor->getEngine().mastOn.load(), 1);
-    EXPECT_EQ (processor->getEngine().distOn.load(), 1);
-    EXPECT_EQ (processor->getEngine().ampDrv.load(), 0.0f);   // MIDI still applies
+    EXPECT_EQ (processor->getEngine().snapshot().controls.mastOn, 1);
+    EXPECT_EQ (processor->getEngine().snapshot().controls.distOn, 1);
+    EXPECT_EQ (processor->getEngine().snapshot().controls.ampDrv, 0.0f);   // MIDI still applies
 }
 
 TEST (PluginBuses, OnlyMonoOrStereoInAndOut)

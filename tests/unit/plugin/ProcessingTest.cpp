@@ -118,12 +118,12 @@ TEST (PluginMidi, AControlChangeMovesTheHostParameterAtOnce)
     const auto& parameters = processor->getHostParameters();
     EXPECT_EQ (parameters.engineValue (Table::positionForId ("ampDrv")), static_cast<float> (100.0 / 127.0));
     EXPECT_EQ (parameters.engineValue (Table::positionForId ("mastOn")), 0.0f);
-    EXPECT_EQ (processor->getEngine().ampDrv.load(), static_cast<float> (100.0 / 127.0));
+    EXPECT_EQ (processor->getEngine().snapshot().controls.ampDrv, static_cast<float> (100.0 / 127.0));
 
     // The next block does not put the old values back.
     run (*processor, input, 2, { 256 });
-    EXPECT_EQ (processor->getEngine().ampDrv.load(), static_cast<float> (100.0 / 127.0));
-    EXPECT_EQ (processor->getEngine().mastOn.load(), 0);
+    EXPECT_EQ (processor->getEngine().snapshot().controls.ampDrv, static_cast<float> (100.0 / 127.0));
+    EXPECT_EQ (processor->getEngine().snapshot().controls.mastOn, 0);
 }
 
 TEST (PluginMidi, TheHostIsToldOfAMidiChangeFromTheMessageThread)
@@ -247,5 +247,5 @@ TEST (PluginMidi, TheMeterShowsTheLoudestSampleOfABlockThatMidiCuts)
 
     run (*processor, input, 1, { 512 }, events);
 
-    EXPECT_EQ (processor->getEngine().peakLevel.load(), 0.9f);
+    EXPECT_EQ (processor->getEngine().snapshot().peakLevel, 0.9f);
 }

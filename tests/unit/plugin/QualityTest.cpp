@@ -245,10 +245,10 @@ TEST (PluginQuality, AChangeWhilePlayingWithEverythingAutomatedIsTheEngineAtTheN
             const int end = next < changes.size() ? changes[next].sample : total;
             const float* in[] { input[0].data() + start, input[1].data() + start };
             float* out[] { expected.data() + start };
-            engine.audioDeviceIOCallbackWithContext (in, 2, out, 1, end - start, {});
+            engine.process (in, 2, out, 1, end - start);
             start = end;
         }
-        engine.audioDeviceStopped();
+        engine.release();
     }
 
     for (const uint32_t seed : { 1u, 2u })

@@ -126,7 +126,7 @@ TEST (PluginStateRoundTrip, TheMasterSwitchIsStoredAsOnOrOffInEveryFormat)
     auto lv2Style = makeProcessor (2, 2, 48000.0, 64, juce::AudioProcessor::wrapperType_LV2);
     lv2Style->setStateInformation (state.getData(), static_cast<int> (state.getSize()));
     EXPECT_EQ (lv2Style->getHostParameters().engineValue (Table::masterSwitchPosition), 0.0f);
-    EXPECT_EQ (lv2Style->getEngine().mastOn.load(), 0);
+    EXPECT_EQ (lv2Style->getEngine().snapshot().controls.mastOn, 0);
     EXPECT_EQ (parameterAt (*lv2Style, Table::masterSwitchPosition).getValue(), 0.0f);
     EXPECT_EQ (parameterAt (*vst3Style, Table::masterSwitchPosition).getValue(), 1.0f);
 

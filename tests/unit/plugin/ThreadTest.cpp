@@ -103,5 +103,5 @@ TEST (PluginThreads, HostAndEditorWritesWhileAudioRunsEndInTheLastValues)
                 << entry.id;
     }
 
-    EXPECT_EQ (processor->getEngine().delAm.load(), static_cast<float> (44.0 / 127.0));
+    EXPECT_EQ (processor->getEngine().snapshot().controls.delAm, static_cast<float> (44.0 / 127.0));
 }

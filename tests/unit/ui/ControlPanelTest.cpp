@@ -46,6 +46,18 @@ namespace
 
         AudioMidiHandler& engine() { return audioMidiHandler; }
 
+        // Makes the engine's peak `peak` (0 for anything below): one sample
+        // through it with the master off, which passes the input untouched.
+        void showPeak (float peak)
+        {
+            engine().setParameter (17, 0.0f);
+            engine().prepare (48000.0, 1);
+            const float* in[] = { &peak };
+            float out = 0.0f;
+            float* outs[] = { &out };
+            engine().process (in, 1, outs, 1, 1);
+        }
+
         AudioMidiHandler audioMidiHandler;
         RecordingHost host;
         ControlPanel panel { audioMidiHandler, host };
@@ -146,7 +158,7 @@ TEST_F (ControlPanelTest, TurningAKnobTellsTheHostItsIndexAndValueAtOnce)
         host.calls.clear();
         control<FilmstripSlider> (k.name).setValue (0.37, juce::sendNotificationSync);
         EXPECT_EQ (host.calls, juce::StringArray ("change " + juce::String (k.index) + " 0.37")) << k.name;
-        EXPECT_NE ((engine().*k.member).load(), 0.37f) << k.name << ": the panel never writes the engine itself";
+        EXPECT_NE (engine().snapshot().controls.*k.member, 0.37f) << k.name << ": the panel never writes the engine itself";
     }
 }
 
@@ -178,24 +190,24 @@ TEST_F (ControlPanelTest, ClickingASwitchIsAGestureWithItsNewState)
 TEST_F (ControlPanelTest, TheTimerMirrorsTheEngineWithoutTalkingBack)
 {
     // A MIDI value of 64/127 shows as 0.50 while the engine keeps its own value.
-    engine().handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 5, 64));
-    engine().wahOn.store (5);    // any non-zero value is on
-    engine().ampOn.store (0);
+    engine().handleMidi (juce::MidiMessage::controllerEvent (1, 5, 64));
+    engine().setParameter (6, 1.0f);    // wahOn
+    engine().setParameter (14, 0.0f);   // ampOn
     panel.showEngineValues();
 
     EXPECT_EQ (control<FilmstripSlider> ("mastSlider").getValue(), 0.5);
-    EXPECT_EQ (engine().mast.load(), 0.503937f);
-    EXPECT_EQ (engine().mast.load(), static_cast<float> (64 / 127.0));
+    EXPECT_EQ (engine().snapshot().controls.mast, 0.503937f);
+    EXPECT_EQ (engine().snapshot().controls.mast, static_cast<float> (64 / 127.0));
     EXPECT_TRUE (control<ImageToggleButton> ("wahButton").getToggleState());
-    EXPECT_EQ (engine().wahOn.load(), 5) << "no click was sent back";
+    EXPECT_EQ (engine().snapshot().controls.wahOn, 1) << "no click was sent back";
     EXPECT_FALSE (control<ImageToggleButton> ("ampButton").getToggleState());
 
     for (const auto& k : knobs)
     {
-        (engine().*k.member).store (0.123f);
+        engine().setParameter (k.index, 0.123f);
         panel.showEngineValues();
         EXPECT_EQ (control<FilmstripSlider> (k.name).getValue(), 0.12) << k.name;
-        EXPECT_EQ ((engine().*k.member).load(), 0.123f) << k.name << ": the timer must not call the listener";
+        EXPECT_EQ (engine().snapshot().controls.*k.member, 0.123f) << k.name << ": the timer must not call the listener";
     }
 }
 
@@ -223,7 +235,7 @@ TEST_F (ControlPanelTest, AHotPeakShowsTheMetersLastFrame)
     struct Case { float peak; int frame; };
     for (const auto& c : { Case { 2.0f, 30 }, Case { 1.33f, 30 }, Case { 0.0f, 0 }, Case { -0.5f, 0 }, Case { 0.665f, 15 } })
     {
-        engine().peakLevel.store (c.peak);
+        showPeak (c.peak);
         panel.showEngineValues();
         EXPECT_TRUE (drawnFrameMatches (c.frame)) << "peak " << c.peak << " should show frame " << c.frame;
     }
@@ -249,7 +261,7 @@ TEST_F (ControlPanelTest, AMovingMeterPostsNoMessage)
 
     for (const float peak : { 0.25f, 0.5f, 1.0f })
     {
-        engine().peakLevel.store (peak);
+        showPeak (peak);
         panel.showEngineValues();
         EXPECT_EQ (meter.getValue(), static_cast<double> (peak));
     }
@@ -266,7 +278,7 @@ TEST_F (ControlPanelTest, TheMeterTalksToNobody)
     auto& meter = control<FilmstripSlider> ("outputLevelSlider");
     meter.setValue (1.0, juce::sendNotificationSync);
     EXPECT_TRUE (host.calls.isEmpty()) << host.calls.joinIntoString (", ");
-    EXPECT_EQ (engine().peakLevel.load(), 0.0f);
+    EXPECT_EQ (engine().snapshot().peakLevel, 0.0f);
 }
 
 // Last in the file: the synthesised mouse events below go to the knob

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <cstdint>
 #include <stdexcept>
 
 // What the panel tests of the app, the control panel and the plugin editor
@@ -32,27 +32,27 @@ namespace paneltest
     {
         const char* name;
         int index;
-        std::atomic<float> AudioMidiHandler::* member;
+        float ChainSettings::* member;
     };
 
     inline const KnobIndex knobs[] = {
-        { "distGainSlider", 7, &AudioMidiHandler::distGain }, { "ampDrvSlider", 10, &AudioMidiHandler::ampDrv },
-        { "delAmSlider", 1, &AudioMidiHandler::delAm },       { "mastSlider", 15, &AudioMidiHandler::mast },
-        { "distFreqSlider", 8, &AudioMidiHandler::distFreq }, { "ampLoSlider", 11, &AudioMidiHandler::ampLo },
-        { "delTmeSlider", 0, &AudioMidiHandler::delTme },     { "ampMidSlider", 12, &AudioMidiHandler::ampMid },
-        { "ampHiSlider", 13, &AudioMidiHandler::ampHi },      { "wahFreqSlider", 3, &AudioMidiHandler::wahFreq },
-        { "wahResSlider", 4, &AudioMidiHandler::wahRes },     { "wahGainSlider", 5, &AudioMidiHandler::wahGain },
+        { "distGainSlider", 7, &ChainSettings::distGain }, { "ampDrvSlider", 10, &ChainSettings::ampDrv },
+        { "delAmSlider", 1, &ChainSettings::delAm },       { "mastSlider", 15, &ChainSettings::mast },
+        { "distFreqSlider", 8, &ChainSettings::distFreq }, { "ampLoSlider", 11, &ChainSettings::ampLo },
+        { "delTmeSlider", 0, &ChainSettings::delTme },     { "ampMidSlider", 12, &ChainSettings::ampMid },
+        { "ampHiSlider", 13, &ChainSettings::ampHi },      { "wahFreqSlider", 3, &ChainSettings::wahFreq },
+        { "wahResSlider", 4, &ChainSettings::wahRes },     { "wahGainSlider", 5, &ChainSettings::wahGain },
     };
 
     struct SwitchIndex
     {
         const char* name;
-        std::atomic<int32_t> AudioMidiHandler::* member;
+        std::int32_t ChainSettings::* member;
     };
 
     inline const SwitchIndex switches[] = {
-        { "distButton", &AudioMidiHandler::distOn }, { "ampButton", &AudioMidiHandler::ampOn },
-        { "delButton", &AudioMidiHandler::delOn },   { "mastButton", &AudioMidiHandler::mastOn },
-        { "wahButton", &AudioMidiHandler::wahOn },
+        { "distButton", &ChainSettings::distOn }, { "ampButton", &ChainSettings::ampOn },
+        { "delButton", &ChainSettings::delOn },   { "mastButton", &ChainSettings::mastOn },
+        { "wahButton", &ChainSettings::wahOn },
     };
 }

@@ -14,7 +14,7 @@
 # events made a painted window wait for a later timer tick, which no longer
 # comes; a plain XPutImage of the few small areas a panel repaints is cheap.
 
-velthorn_patch_juce_module(juce_gui_basics native/juce_linux_Windowing.cpp)
+# (The module is copied in VelthornJuce.cmake, from its table of patches.)
 velthorn_juce_patch_read(juce_gui_basics native/juce_linux_Windowing.cpp)
 
 # A repaint request schedules one dispatch on the message loop.

@@ -19,7 +19,7 @@
 # did before it waited for vertical blanks, and no display interface means
 # no threads. The rest of the module is the installed source, unchanged.
 
-velthorn_patch_juce_module(juce_gui_basics native/juce_win32_Windowing.cpp)
+# (The module is copied in VelthornJuce.cmake, from its table of patches.)
 velthorn_juce_patch_read(juce_gui_basics native/juce_win32_Windowing.cpp)
 
 velthorn_juce_patch_replace(

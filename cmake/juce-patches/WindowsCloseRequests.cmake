@@ -15,7 +15,7 @@
 # asking twice does no harm). In a plugin there is no application object
 # and the request is simply not acted on: the host decides.
 
-velthorn_patch_juce_module(juce_events native/juce_win32_Messaging.cpp)
+# (The module is copied in VelthornJuce.cmake, from its table of patches.)
 velthorn_juce_patch_read(juce_events native/juce_win32_Messaging.cpp)
 
 velthorn_juce_patch_replace(

@@ -13,7 +13,7 @@
 
 set(VELTHORN_JUCE_CODECS_DIR "${PROJECT_SOURCE_DIR}/third_party/juce-codecs")
 
-velthorn_patch_juce_module(juce_core juce_core.h)
+# (The module is copied in VelthornJuce.cmake, from its table of patches.)
 velthorn_juce_patch_read(juce_core juce_core.h)
 
 velthorn_juce_patch_replace(

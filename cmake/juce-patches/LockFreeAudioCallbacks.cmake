@@ -15,7 +15,7 @@
 # load: nothing in the app reads getCpuUsage(), which now stays 0.
 
 # (The module is copied in VelthornJuce.cmake, with every file of it that is patched.)
-file(COPY "${CMAKE_CURRENT_LIST_DIR}/juce-patches/AudioThreadGate.h"
+file(COPY "${CMAKE_CURRENT_LIST_DIR}/AudioThreadGate.h"
      DESTINATION "${VELTHORN_PATCHED_JUCE_ROOT}/juce_audio_devices/native")
 
 # The JACK device: the callback pointer is atomic; start() swaps it and waits

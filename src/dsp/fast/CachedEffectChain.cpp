@@ -1,5 +1,7 @@
 #include "CachedEffectChain.h"
 
+#include "Voicing.h"
+
 #include "EffectSlots.h"
 #include "ParameterMapping.h"
 
@@ -88,19 +90,11 @@ namespace
         return true;
     }
 
-    // Never given a NaN (the slots hand those to the literal code first): with
-    // x and |x| both NaN in the last product, the sign would be the compiler's choice.
-    inline float softClip (float x, float threshold) noexcept
-    {
-        const float limit = 2.0f * threshold;
-        if (x > limit)
-            x = limit;
-        if (x < -limit)
-            x = -limit;
-
-        const float m = std::fabs (x);
-        return x * (1.0f - m * (0.25f / threshold));
-    }
+    // The voicing's clip. Never given a NaN here (the slots hand those to the
+    // literal code first): with x and |x| both NaN in the last product, the
+    // sign would be the compiler's choice.
+    using velthorn::dsp::voicing::softClip;
+    namespace voicing = velthorn::dsp::voicing;
 }
 
 CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
@@ -115,7 +109,7 @@ CachedEffectChain::CachedEffectChain (EffectState& s, int maximumBlockSize)
       cabLowPass1 (s.cabLowPass1),
       cabLowPass2 (s.cabLowPass2),
       // +15 dB, written as the cabinet stage writes it.
-      cabinetMakeUpGain (std::pow (10.0, 0.75)),
+      cabinetMakeUpGain (voicing::cabinetMakeUpGain()),
       oversampled (s.oversampling > 1),
       capacity (maximumBlockSize > 0 ? maximumBlockSize : 512),
       pieceInput (static_cast<std::size_t> (capacity)),
@@ -147,7 +141,7 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
     const float gainDb = ParameterMapping::distortionGain (distGain);
     const float frequency = ParameterMapping::distortionFrequency (distFreq);
 
-    distortion.setParameters (frequency, 35.0f, 0.75f);
+    distortion.setParameters (frequency, voicing::distortionEmphasisGainDb, voicing::distortionEmphasisDamping);
 
     const float driven = static_cast<float> (distortionGain.gainFor (gainDb) * static_cast<double> (sample));
     if (oversampled)   // no literal code to match: a NaN goes through the anti-aliased clip
@@ -158,7 +152,7 @@ float CachedEffectChain::processDistortionSlot (float sample, float distGain, fl
 
     // The filter never returns NaN and driven is not NaN, so neither is the sum.
     const float emphasised = distortion.process (driven) + driven;
-    return softClip (emphasised, 0.2f);
+    return softClip (emphasised, voicing::distortionClipThreshold);
 }
 
 float CachedEffectChain::emphasiseForDistortion (float sample, float distGain, float distFreq)
@@ -167,7 +161,7 @@ float CachedEffectChain::emphasiseForDistortion (float sample, float distGain, f
     const float gainDb = ParameterMapping::distortionGain (distGain);
     const float frequency = ParameterMapping::distortionFrequency (distFreq);
 
-    distortion.setParameters (frequency, 35.0f, 0.75f);
+    distortion.setParameters (frequency, voicing::distortionEmphasisGainDb, voicing::distortionEmphasisDamping);
 
     const float driven = static_cast<float> (distortionGain.gainFor (gainDb) * static_cast<double> (sample));
     return distortion.process (driven) + driven;
@@ -188,9 +182,9 @@ float CachedEffectChain::runAmpSlot (float sample, float ampDrv, float ampLo, fl
     const float highDb = ParameterMapping::tone (ampHi);
 
     // Amp: tone stack designs (skipped while the knobs rest), drive, clip, tone stack.
-    lowShelf.setLowShelf (200.0f, 1.0f, lowDb);
-    midPeak.setPeak (774.5967f, 2.0f, midDb);
-    highShelf.setHighShelf (3000.0f, 1.0f, highDb);
+    lowShelf.setLowShelf (voicing::ampLowShelfHz, voicing::ampLowShelfSlope, lowDb);
+    midPeak.setPeak (voicing::ampMidHz, voicing::ampMidOctaves, midDb);
+    highShelf.setHighShelf (voicing::ampHighShelfHz, voicing::ampHighShelfSlope, highDb);
 
     const double driveFactor = driveGain.gainFor (driveDb);
     const float driven = static_cast<float> (driveFactor * static_cast<double> (sample));
@@ -201,7 +195,7 @@ float CachedEffectChain::runAmpSlot (float sample, float ampDrv, float ampLo, fl
     // emphasised signal, and both clips and the drive are taken together.
     const float clipped = afterDistortion ? clipperPair.process (sample, driveFactor)
                         : oversampled     ? ampClipper.process (driven)
-                                          : softClip (driven, 0.5f);
+                                          : softClip (driven, voicing::ampClipThreshold);
     const float amplified = highShelf.process (midPeak.process (lowShelf.process (clipped)));
 
     // Cabinet: a fixed voicing, designed the first time the slot runs.
@@ -214,10 +208,10 @@ float CachedEffectChain::runAmpSlot (float sample, float ampDrv, float ampLo, fl
 
 void CachedEffectChain::designCabinet()
 {
-    cabHighPass.setHighPass (80.0f, 0.1f);
-    cabPeak.setPeak (932.0f, 3.0f, -11.0f);
-    cabLowPass1.setLowPass (3500.0f, 0.28f);
-    cabLowPass2.setLowPass (3500.0f, 0.28f);
+    cabHighPass.setHighPass (voicing::cabinetHighPassHz, voicing::cabinetHighPassQ);
+    cabPeak.setPeak (voicing::cabinetDipHz, voicing::cabinetDipOctaves, voicing::cabinetDipDb);
+    cabLowPass1.setLowPass (voicing::cabinetLowPassHz, voicing::cabinetLowPassQ);
+    cabLowPass2.setLowPass (voicing::cabinetLowPassHz, voicing::cabinetLowPassQ);
     cabinetDesigned = true;
 }
 
@@ -457,7 +451,7 @@ void CachedEffectChain::designFor (const ChainSettings& p)
             distortionKey[0] = k0;
             distortionKey[1] = k1;
             distortionFactor = velthorn::dsp::decibelsToGain (ParameterMapping::distortionGain (p.distGain));
-            distortion.setParameters (ParameterMapping::distortionFrequency (p.distFreq), 35.0f, 0.75f);
+            distortion.setParameters (ParameterMapping::distortionFrequency (p.distFreq), voicing::distortionEmphasisGainDb, voicing::distortionEmphasisDamping);
         }
     }
 
@@ -471,17 +465,17 @@ void CachedEffectChain::designFor (const ChainSettings& p)
         if (bitsOf (p.ampLo) != lowKey)
         {
             lowKey = bitsOf (p.ampLo);
-            lowShelf.setLowShelf (200.0f, 1.0f, ParameterMapping::tone (p.ampLo));
+            lowShelf.setLowShelf (voicing::ampLowShelfHz, voicing::ampLowShelfSlope, ParameterMapping::tone (p.ampLo));
         }
         if (bitsOf (p.ampMid) != midKey)
         {
             midKey = bitsOf (p.ampMid);
-            midPeak.setPeak (774.5967f, 2.0f, ParameterMapping::tone (p.ampMid));
+            midPeak.setPeak (voicing::ampMidHz, voicing::ampMidOctaves, ParameterMapping::tone (p.ampMid));
         }
         if (bitsOf (p.ampHi) != highKey)
         {
             highKey = bitsOf (p.ampHi);
-            highShelf.setHighShelf (3000.0f, 1.0f, ParameterMapping::tone (p.ampHi));
+            highShelf.setHighShelf (voicing::ampHighShelfHz, voicing::ampHighShelfSlope, ParameterMapping::tone (p.ampHi));
         }
         if (! cabinetDesigned)
             designCabinet();
@@ -629,7 +623,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
                 distortionKey[0] = k0;
                 distortionKey[1] = k1;
                 distortionFactor = velthorn::dsp::decibelsToGain (ParameterMapping::distortionGain (p.distGain));
-                distortion.setParameters (ParameterMapping::distortionFrequency (p.distFreq), 35.0f, 0.75f);
+                distortion.setParameters (ParameterMapping::distortionFrequency (p.distFreq), voicing::distortionEmphasisGainDb, voicing::distortionEmphasisDamping);
             }
         }
 
@@ -642,7 +636,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         if constexpr (oversampled)
             samples[i] = pairedWithAmp (i) ? emphasised : distortionClipper.process (emphasised);
         else
-            samples[i] = softClip (emphasised, 0.2f);
+            samples[i] = softClip (emphasised, voicing::distortionClipThreshold);
     }
 
     if (active (2) && runs (ampSlot, t - 2))
@@ -660,7 +654,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
             if (kl != lowKey)
             {
                 lowKey = kl;
-                lowShelf.setLowShelf (200.0f, 1.0f, ParameterMapping::tone (p.ampLo));
+                lowShelf.setLowShelf (voicing::ampLowShelfHz, voicing::ampLowShelfSlope, ParameterMapping::tone (p.ampLo));
             }
         }
 
@@ -669,7 +663,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
         if constexpr (oversampled)
             clipped = pairedWithAmp (i) ? clipperPair.process (samples[i], driveFactor) : ampClipper.process (driven);
         else
-            clipped = softClip (driven, 0.5f);
+            clipped = softClip (driven, voicing::ampClipThreshold);
         run.ampLine[static_cast<std::size_t> (i)] = step (lowShelf, static_cast<double> (clipped), 2);
     }
 
@@ -682,7 +676,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
             if (k != midKey)
             {
                 midKey = k;
-                midPeak.setPeak (774.5967f, 2.0f, ParameterMapping::tone (settings[i].ampMid));
+                midPeak.setPeak (voicing::ampMidHz, voicing::ampMidOctaves, ParameterMapping::tone (settings[i].ampMid));
             }
         }
         double& v = run.ampLine[static_cast<std::size_t> (i)];
@@ -698,7 +692,7 @@ void CachedEffectChain::pipelineStep (Run& run, int t, int n)
             if (k != highKey)
             {
                 highKey = k;
-                highShelf.setHighShelf (3000.0f, 1.0f, ParameterMapping::tone (settings[i].ampHi));
+                highShelf.setHighShelf (voicing::ampHighShelfHz, voicing::ampHighShelfSlope, ParameterMapping::tone (settings[i].ampHi));
             }
         }
         double& v = run.ampLine[static_cast<std::size_t> (i)];

@@ -20,10 +20,10 @@
 # leaves the state callbacks of either wrapper: one that escapes saving or
 # restoring is reported to the host as a failure instead.
 
-velthorn_patch_juce_module(juce_audio_plugin_client LV2/juce_LV2_Client.cpp VST3/juce_VST3_Wrapper.cpp)
+# (The module is copied in VelthornJuce.cmake, from its table of patches.)
 velthorn_use_patched_juce_module(juce_audio_plugin_client juce_audio_plugin_client_LV2)
 velthorn_use_patched_juce_module(juce_audio_plugin_client juce_audio_plugin_client_VST3)
-file(COPY "${CMAKE_CURRENT_LIST_DIR}/juce-patches/Lv2StateString.h"
+file(COPY "${CMAKE_CURRENT_LIST_DIR}/Lv2StateString.h"
      DESTINATION "${VELTHORN_PATCHED_JUCE_ROOT}/juce_audio_plugin_client/LV2")
 
 # LV2: the state string's byte count is checked; the state callbacks catch.

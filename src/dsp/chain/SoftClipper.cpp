@@ -1,0 +1,10 @@
+#include "SoftClipper.h"
+
+#include "Voicing.h"
+
+#include <cmath>
+
+float SoftClipper (float x, float threshold)
+{
+    return velthorn::dsp::voicing::softClip (x, threshold);
+}
