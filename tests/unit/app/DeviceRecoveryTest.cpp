@@ -1,5 +1,6 @@
 #include "AudioMidiHandler.h"
 #include "CountingAudioCallback.h"
+#include "EngineDeviceCallback.h"
 #include "DeviceRecovery.h"
 #include "FakeAudioDevice.h"
 #include "FakeDeviceManager.h"
@@ -84,7 +85,8 @@ namespace
         FakeAudioSystem system;
         double nowMs = 1000.0;
         AudioMidiHandler engine;
-        CountingAudioCallback counting { engine };
+        EngineDeviceCallback deviceCallback { engine };
+        CountingAudioCallback counting { deviceCallback };
         FakeDeviceManager manager { system };
         std::unique_ptr<DeviceRecovery> recovery;
     };

@@ -134,10 +134,10 @@ TEST (Oversampling, LinearPhaseTheOutputLagsByItsDelayAtEveryFrequency)
                 const int n = static_cast<int> (std::min (input.size() - done, size_t { 256 }));
                 const float* in[] { input.data() + done };
                 float* out[] { output.data() + done };
-                engine.audioDeviceIOCallbackWithContext (in, 1, out, 1, n, {});
+                engine.process (in, 1, out, 1, n);
             }
 
-            engine.audioDeviceStopped();
+            engine.release();
 
             double worst = 0.0;
             for (size_t n = input.size() / 2; n < input.size(); ++n)
