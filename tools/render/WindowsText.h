@@ -1,11 +1,10 @@
 #pragma once
 
-#if defined (_WIN32)
-
 #include <string>
 
-// Windows only: file names as the C library and the command line spell them
-// (the system's narrow code page) and as the wide file calls take them.
+// Windows only, for the _windows.cpp files: file names as the C library and
+// the command line spell them (the system's narrow code page) and as the
+// wide file calls take them.
 struct WindowsText final
 {
     // Any thread.
@@ -15,5 +14,3 @@ struct WindowsText final
 
     WindowsText() = delete;
 };
-
-#endif

@@ -1,7 +1,5 @@
 #include "ParentConsole.h"
 
-#if defined (_WIN32)
-
 #include <windows.h>
 
 ParentConsole::Streams ParentConsole::attach()
@@ -43,13 +41,3 @@ ParentConsole::Streams ParentConsole::attach()
 
     return streams;
 }
-
-#else
-
-ParentConsole::Streams ParentConsole::attach()
-{
-    // The standard streams are the terminal's already, or the caller's.
-    return { stdout, stderr };
-}
-
-#endif

@@ -1,7 +1,5 @@
 #include "WindowsText.h"
 
-#if defined (_WIN32)
-
 #include <windows.h>
 
 #include <algorithm>
@@ -35,5 +33,3 @@ std::string WindowsText::narrow (const std::wstring& text)
 
     return narrowed;
 }
-
-#endif

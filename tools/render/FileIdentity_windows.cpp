@@ -1,7 +1,5 @@
 #include "FileIdentity.h"
 
-#if defined (_WIN32)
-
 #include "WindowsText.h"
 
 #include <windows.h>
@@ -37,17 +35,3 @@ bool FileIdentity::isSameFile (const std::string& a, const std::string& b)
         && infoA.nFileIndexHigh == infoB.nFileIndexHigh
         && infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
-
-#else
-
-#include <sys/stat.h>
-
-bool FileIdentity::isSameFile (const std::string& a, const std::string& b)
-{
-    struct stat infoA {}, infoB {};
-
-    return ::stat (a.c_str(), &infoA) == 0 && ::stat (b.c_str(), &infoB) == 0
-        && infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
-}
-
-#endif

@@ -1,17 +1,5 @@
 #include "WindowIcon.h"
 
-#if defined (_WIN32)
-
-void WindowIcon::give (juce::Component&)
-{
-    // The framework's window class takes the icon of the program file (the
-    // resource IDI_ICON1), in the sizes the system asks for, so every window
-    // has it already; a picture set here would replace those with a scaled
-    // copy of one size.
-}
-
-#else
-
 #include "VelthornIcon.h"
 
 void WindowIcon::give (juce::Component& windowOnDesktop)
@@ -21,5 +9,3 @@ void WindowIcon::give (juce::Component& windowOnDesktop)
     if (auto* peer = windowOnDesktop.getPeer())
         peer->setIcon (juce::ImageCache::getFromMemory (VelthornIcon::velthorn128_png, VelthornIcon::velthorn128_pngSize));
 }
-
-#endif
