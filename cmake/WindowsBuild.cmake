@@ -23,7 +23,7 @@ add_subdirectory(src/engine)
 add_subdirectory(src/ui)
 add_subdirectory(src/app)
 add_subdirectory(src/plugin)
-add_subdirectory(tools/render)
+add_subdirectory(src/render)
 add_subdirectory(packaging/windows)
 
 # Windows programs of the tests under wine (tests/windows): the plugin host
